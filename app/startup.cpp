@@ -1,0 +1,28 @@
+#include "app/startup.h"
+
+#include "app/app_state.h"
+#include "config/script_files.h"
+#include "game/player.h"
+#include "graphics/renderer.h"
+#include "graphics/weapon_sprites.h"
+
+void startGame(WindowHandle window) {
+    renderer.init(window);
+    playArea = renderer.clientRect();
+
+    players[0].init(renderer, 0.0f, 0.0f, 0, 1);
+    players[1].init(renderer, 0.0f, 0.0f, 1, 2);
+    players[1].setPosition(playArea.right - players[1].frameSize().width, 0);
+
+    generateWeaponSprites(renderer);
+
+    LoadConfiguration();
+    ExecuteScriptFile("autoexec.cfg"); // a missing autoexec.cfg is silent
+}
+
+void shutdownGame() {
+    players[0].release();
+    players[1].release();
+    releaseWeaponSprites();
+    renderer.shutdown();
+}

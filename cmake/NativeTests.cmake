@@ -1,0 +1,42 @@
+# Unit tests, the headless driver, benchmarks and fuzz targets of the native build.
+enable_testing()
+
+file(GLOB test_support_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+add_library(brawlex_test_support STATIC ${test_support_sources})
+target_link_libraries(brawlex_test_support PUBLIC brawlex_native)
+target_include_directories(brawlex_test_support PUBLIC ${CMAKE_SOURCE_DIR})
+# Tests that read data files run in a scratch folder of their own; they find the
+# shipped files through these paths.
+target_compile_definitions(brawlex_test_support PUBLIC
+    BRAWLEX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    BRAWLEX_DATA_DIR="${BRAWLEX_DATA_OUTPUT_DIR}")
+add_dependencies(brawlex_test_support brawlex_data)
+
+if(NOT BRAWLEX_FUZZ)
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+    file(GLOB unit_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+    add_executable(brawlex_unit_tests ${unit_test_sources})
+    target_link_libraries(brawlex_unit_tests PRIVATE brawlex_test_support GTest::gtest_main)
+    gtest_discover_tests(brawlex_unit_tests
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES LABELS unit)
+
+    find_package(benchmark QUIET)
+    file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench.cpp)
+    if(benchmark_FOUND AND bench_sources)
+        add_executable(brawlex_benchmarks ${bench_sources})
+        target_link_libraries(brawlex_benchmarks PRIVATE brawlex_test_support benchmark::benchmark_main)
+    endif()
+endif()
+
+if(BRAWLEX_FUZZ)
+    file(GLOB fuzz_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)
+    foreach(fuzz_source IN LISTS fuzz_sources)
+        get_filename_component(fuzz_name ${fuzz_source} NAME_WE)
+        add_executable(${fuzz_name} ${fuzz_source})
+        target_compile_options(${fuzz_name} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${fuzz_name} PRIVATE -fsanitize=fuzzer)
+        target_link_libraries(${fuzz_name} PRIVATE brawlex_test_support)
+    endforeach()
+endif()

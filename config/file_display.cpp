@@ -1,0 +1,3 @@
+// STUB: replaced by the file display.
+#include "config/file_display.h"
+void ShowTextFile(const std::string&) {}

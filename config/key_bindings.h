@@ -1,0 +1,34 @@
+// Which key drives each action of each player.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+enum Action : int {
+    ActionJump = 0,
+    ActionLeft = 1,
+    ActionRight = 2,
+    ActionGrapple = 3,
+    ActionAimUp = 6,
+    ActionAimDown = 7,
+    ActionAttack = 8,
+    ActionSword = 9,
+};
+
+constexpr int actionSlots = 20;
+
+// Row 0 is player 1, row 1 player 2; 0 means unbound.
+extern std::uint16_t KeyBindings[2][actionSlots];
+
+struct BindRequest {
+    int row;               // player number minus one
+    std::uint16_t keyCode; // 0 when the key name was refused
+    int action;            // -1 when the action word names no action
+};
+
+int ActionFromName(std::string_view name);
+std::uint16_t KeyCodeFromName(std::string_view name);
+BindRequest ParseBindArguments(std::string_view text);
+// Stores a parsed BIND; false when nothing was stored (the line is then abandoned).
+bool Bind(std::string_view arguments);
+void StoreDefaultBindings();

@@ -1,0 +1,17 @@
+#include "game/game_state.h"
+
+#include "game/player.h"
+
+float gravity = defaultGravity;
+ConfigSnapshot configSnapshot{};
+
+void takeConfigSnapshot() {
+    // Aim angles of both players, then facings, then positions (truncated).
+    for (int i = 0; i < 2; ++i) configSnapshot.players[i].aimAngle = players[i].relativeAimAngle();
+    for (int i = 0; i < 2; ++i) configSnapshot.players[i].facing = players[i].currentFacing();
+    for (int i = 0; i < 2; ++i) {
+        const PointF at = players[i].position();
+        configSnapshot.players[i].x = static_cast<int>(at.x);
+        configSnapshot.players[i].y = static_cast<int>(at.y);
+    }
+}

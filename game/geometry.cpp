@@ -1,0 +1,39 @@
+#include "game/geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+float distance(PointF a, PointF b) {
+    const float dx = b.x - a.x;
+    const float dy = b.y - a.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+int angleTo(PointF from, PointF to) {
+    // One single-precision step below the float nearest 180/pi: exact diagonals
+    // truncate to one degree short, which the sword's cone is tuned to.
+    constexpr double degreesPerRadian = 57.2957763671875;
+    double toX = to.x;
+    if (to.x == from.x) toX += 1e-10; // held in double so the nudge is not lost
+    const double dx = toX - from.x;
+    const float dy = to.y - from.y;
+    const int t = static_cast<int>(std::atan(dy / dx) * degreesPerRadian);
+    if (toX < from.x) return t + 180;
+    if (to.y < from.y) return t + 360;
+    return t;
+}
+
+PointF unitVector(int degrees) {
+    constexpr float radiansPerDegree = 0.01745329238474369f; // the float nearest pi/180
+    const float r = static_cast<float>(degrees) * radiansPerDegree;
+    return {std::cos(r), std::sin(r)};
+}
+
+bool boxesOverlap(const Bounds& a, const Bounds& b) {
+    return a.right > b.left && a.left < b.right && a.top < b.bottom && a.bottom > b.top;
+}
+
+PointF clampToBox(PointF p, const Bounds& b) {
+    return {std::min(std::max(p.x, static_cast<float>(b.left)), static_cast<float>(b.right)),
+            std::min(std::max(p.y, static_cast<float>(b.top)), static_cast<float>(b.bottom))};
+}

@@ -1,0 +1,39 @@
+// What the native build's opaque handles point to: plain pixel surfaces in memory.
+// Tests and headless tools create windows and read pixels through these.
+#pragma once
+
+#include "graphics/handles.h"
+
+#include <cstdint>
+#include <vector>
+
+// Pixels are 0x00RRGGBB, rows top-down (row 0 is the top row).
+struct BitmapObject {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    std::uint32_t pixel(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * width + x];
+    }
+};
+
+// A window of the native build: its client size and what `present` last showed.
+struct WindowObject {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> frontBuffer; // empty until the first present
+    int presents = 0;
+
+    std::uint32_t pixel(int x, int y) const {
+        return frontBuffer[static_cast<std::size_t>(y) * width + x];
+    }
+};
+
+// The 0x00RRGGBB value of a COLORREF, and back.
+constexpr std::uint32_t pixelOf(Colour colour) {
+    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+}
+constexpr Colour colourOf(std::uint32_t pixel) {
+    return pixelOf(pixel);
+}
