@@ -1,12 +1,19 @@
-// STUB: replaced by the native platform layer.
+// The native platform layer: message boxes and quit requests are recorded (and
+// printed when a tool asks for it), the keyboard layout is US English, and the
+// clock is the monotonic steady clock.
 #include "app/platform_native.h"
 #include "app/platform.h"
+
+#include <chrono>
+
 namespace native_platform {
+
 std::vector<RecordedMessageBox> messageBoxes;
 std::function<void(const RecordedMessageBox&)> onMessageBox;
 int quitRequests = 0;
 int lastExitCode = 0;
 std::function<std::uint32_t()> clockOverride;
+
 void reset() {
     messageBoxes.clear();
     onMessageBox = nullptr;
@@ -14,17 +21,103 @@ void reset() {
     lastExitCode = 0;
     clockOverride = nullptr;
 }
+
 } // namespace native_platform
+
 void showMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style) {
-    native_platform::messageBoxes.push_back({owner, text, caption, style});
+    native_platform::messageBoxes.push_back(
+        {owner, text ? text : "", caption ? caption : "", style});
+    if (native_platform::onMessageBox)
+        native_platform::onMessageBox(native_platform::messageBoxes.back());
 }
+
 void requestQuit(int exitCode) {
     ++native_platform::quitRequests;
     native_platform::lastExitCode = exitCode;
 }
-std::uint8_t keyForCharacter(char) {
-    return 255;
+
+std::uint8_t keyForCharacter(char character) {
+    const auto c = static_cast<unsigned char>(character);
+    if (c >= 'a' && c <= 'z') return static_cast<std::uint8_t>(c - 'a' + 'A');
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return c;
+    switch (c) {
+    // Shifted digits type their digit's key.
+    case ')':
+        return '0';
+    case '!':
+        return '1';
+    case '@':
+        return '2';
+    case '#':
+        return '3';
+    case '$':
+        return '4';
+    case '%':
+        return '5';
+    case '^':
+        return '6';
+    case '&':
+        return '7';
+    case '*':
+        return '8';
+    case '(':
+        return '9';
+    // The OEM punctuation keys of the US layout, unshifted and shifted.
+    case ';':
+    case ':':
+        return 0xBA;
+    case '=':
+    case '+':
+        return 0xBB;
+    case ',':
+    case '<':
+        return 0xBC;
+    case '-':
+    case '_':
+        return 0xBD;
+    case '.':
+    case '>':
+        return 0xBE;
+    case '/':
+    case '?':
+        return 0xBF;
+    case '`':
+    case '~':
+        return 0xC0;
+    case '[':
+    case '{':
+        return 0xDB;
+    case '\\':
+    case '|':
+        return 0xDC;
+    case ']':
+    case '}':
+        return 0xDD;
+    case '\'':
+    case '"':
+        return 0xDE;
+    // Control characters typed with Ctrl or a key of their own.
+    case '\b':
+        return 0x08;
+    case '\t':
+        return 0x09;
+    case '\n':
+    case '\r':
+        return 0x0D;
+    case 0x1B:
+        return 0x1B;
+    case 0x00:
+        return '2'; // Ctrl+Shift+2 types NUL
+    default:
+        break;
+    }
+    if (c >= 0x01 && c <= 0x1A) return static_cast<std::uint8_t>('A' + c - 1); // Ctrl+letter
+    return 255; // no key of the layout types it
 }
+
 std::uint32_t tickCount() {
-    return 0;
+    if (native_platform::clockOverride) return native_platform::clockOverride();
+    using namespace std::chrono;
+    return static_cast<std::uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
