@@ -1,0 +1,103 @@
+// The commands: dispatch by the first word of a command, in a fixed order.
+#include "command/commands.h"
+
+#include "app/platform.h"
+#include "command/aliases.h"
+#include "command/console_text.h"
+#include "config/file_display.h"
+#include "config/key_bindings.h"
+#include "config/script_files.h"
+#include "game/player.h"
+
+std::string RestOfCommand(const CommandContext& context) {
+    // With no blank firstBlank + 1 is 0, so the whole command, name included.
+    return context.command.substr(static_cast<std::size_t>(context.firstBlank + 1));
+}
+
+TextPosition ReadWord(CommandContext& context, TextPosition from) {
+    return NextWord(context.command, from, ' ', context.word);
+}
+
+namespace {
+
+CommandOutcome bind(CommandContext& context) {
+    return Bind(RestOfCommand(context)) ? CommandOutcome::Next : CommandOutcome::Abandon;
+}
+
+CommandOutcome restart(CommandContext&) {
+    restartGame();
+    return CommandOutcome::Next;
+}
+
+CommandOutcome reset(CommandContext&) {
+    restartGame();
+    LoadConfiguration();
+    return CommandOutcome::Next;
+}
+
+CommandOutcome exec(CommandContext& context) {
+    ExecuteScriptFile(RestOfCommand(context)); // a missing file is silent
+    return CommandOutcome::Next;
+}
+
+CommandOutcome quit(CommandContext&) {
+    requestQuit(0);
+    return CommandOutcome::Next;
+}
+
+CommandOutcome echo(CommandContext& context) {
+    // The text after "ECHO" and one blank, further blanks kept.
+    const std::string& command = context.command;
+    const std::string text = command.size() > 5 ? command.substr(5) : std::string();
+    insertConsoleText("'" + text + "\r\n");
+    return CommandOutcome::Next;
+}
+
+CommandOutcome echoOff(CommandContext&) {
+    echoEnabled = false;
+    return CommandOutcome::Next;
+}
+
+CommandOutcome echoOn(CommandContext&) {
+    echoEnabled = true;
+    return CommandOutcome::Next;
+}
+
+CommandOutcome showFile(CommandContext& context) {
+    ShowTextFile(RestOfCommand(context));
+    return CommandOutcome::Next;
+}
+
+CommandOutcome help(CommandContext& context) {
+    ReadWord(context, context.firstBlank);
+    const std::string_view topic = context.word;
+    if (topic.starts_with("COMMAND") || topic.starts_with("CMD"))
+        ShowTextFile("cmdlist.txt");
+    else if (topic.starts_with("VAR"))
+        ShowTextFile("varlist.txt");
+    else
+        insertConsoleText("Type 'help cmd' or 'help var' to display command or variable help.\r\n");
+    return CommandOutcome::Next;
+}
+
+struct CommandEntry {
+    std::string_view name;
+    CommandOutcome (*run)(CommandContext&);
+};
+
+// Tested in this order; the first name equal to the first word runs.
+constexpr CommandEntry commandTable[] = {
+    {"BIND", bind},      {"SET", SetVariable},   {"RESTART", restart},   {"RESET", reset},
+    {"EXEC", exec},      {"QUIT", quit},         {"ALIAS", DefineAlias}, {"REMALIAS", RemoveAlias},
+    {"ECHO", echo},      {"ECHOOFF", echoOff},   {"ECHO_OFF", echoOff},  {"ECHOON", echoOn},
+    {"ECHO_ON", echoOn}, {"SHOWFILE", showFile}, {"HELP", help},
+};
+
+} // namespace
+
+CommandOutcome RunCommand(CommandContext& context) {
+    for (const CommandEntry& entry : commandTable)
+        if (context.word == entry.name) return entry.run(context);
+    if (const auto index = FindAlias(context.word)) RunAlias(*index);
+    return CommandOutcome::Next;
+}
