@@ -1,8 +1,64 @@
-// STUB: replaced by the bullet step and hit zones.
+// A bullet's flight, its hit zones on the target, and its pixel.
 #include "game/bullet.h"
-Bullet::Bullet(float startX, float startY, int, int shooterSide)
-    : dx(1), dy(0), x(startX), y(startY), shooter(shooterSide) {}
-bool Bullet::step(bool) {
-    return false;
+
+#include "app/app_state.h"
+#include "game/player.h"
+#include "graphics/renderer.h"
+
+namespace {
+
+struct Zone {
+    int left, top, right, bottom; // inclusive
+};
+
+bool inside(float x, float y, const Zone& z) {
+    return static_cast<float>(z.left) <= x && x <= static_cast<float>(z.right) &&
+           static_cast<float>(z.top) <= y && y <= static_cast<float>(z.bottom);
 }
-void Bullet::draw(Renderer&) const {}
+
+} // namespace
+
+Bullet::Bullet(float startX, float startY, int angleDegrees, int shooterSide)
+    : x(startX), y(startY), shooter(shooterSide) {
+    const PointF direction = unitVector(angleDegrees);
+    dx = direction.x;
+    dy = -direction.y; // angles count upward on a y-down screen
+}
+
+bool Bullet::step(bool hitTest) {
+    x += dx;
+    y += dy;
+    // A bullet exactly on the right or bottom edge is still inside.
+    if (x < 0.0f || y < 0.0f || x > static_cast<float>(playArea.right) ||
+        y > static_cast<float>(playArea.bottom))
+        return false;
+    if (!hitTest) return true;
+
+    Player& target = players[shooter == 0 ? 1 : 0];
+    const Bounds b = target.hitBox();
+    const int L = b.left, T = b.top, R = b.right, B = b.bottom;
+
+    // Tested in this order; the zones overlap and the first one wins.
+    const Zone head{L + 3, T + 3, R - 3, B + 2 - 2 * ((B - T - 3) / 3)};
+    const int bodyTop = T + (B - T) / 3 - 2;
+    const Zone body{L, bodyTop, R, B - (B - bodyTop) / 3};
+    const Zone legs{L + 1, T + 2 * ((B - T) / 3), R - 1, B};
+
+    if (inside(x, y, head)) {
+        target.damage(3, CauseHeadshot);
+        return false;
+    }
+    if (inside(x, y, body)) {
+        target.damage(2, CauseBullet);
+        return false;
+    }
+    if (inside(x, y, legs)) {
+        target.damage(1, CauseBullet);
+        return false;
+    }
+    return true;
+}
+
+void Bullet::draw(Renderer& renderer) const {
+    renderer.setPixel(truncateToInt(x), truncateToInt(y), rgb(255, 255, 255));
+}

@@ -26,9 +26,16 @@ bool boxesOverlap(const Bounds& a, const Bounds& b);
 PointF clampToBox(PointF p, const Bounds& b);
 
 // Float to integer by dropping the fraction, as every conversion in the game does.
-inline int truncateToInt(float value) {
+// Values far beyond any play area saturate at +-2^30 (NaN gives 0), so a position
+// flung out of range still gives a box whose sums (frame sizes, hit-zone offsets)
+// cannot overflow.
+inline int truncateToInt(double value) {
+    constexpr double limit = 1073741824.0; // 2^30
+    if (!(value == value)) return 0;
+    if (value >= limit) return static_cast<int>(limit);
+    if (value <= -limit) return -static_cast<int>(limit);
     return static_cast<int>(value);
 }
-inline int truncateToInt(double value) {
-    return static_cast<int>(value);
+inline int truncateToInt(float value) {
+    return truncateToInt(static_cast<double>(value));
 }
