@@ -29,7 +29,7 @@ void rotatePixels(const std::uint32_t* src, std::uint32_t* dst, int width, int h
     const float s = static_cast<float>(std::sin(theta));
     const float a = static_cast<float>(pivotX);
     // The pivot's row counted from the bottom, as the buffers are bottom-up.
-    const float py = static_cast<float>((height - 1) - pivotY);
+    const float py = static_cast<float>(std::int64_t{height} - 1 - pivotY);
     const float offX = a * (c - 1.0f) - py * s;
     const float offY = py * (c - 1.0f) + a * s;
 
