@@ -152,6 +152,16 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 namespace {
 
+// The millisecond clock that measures the frame slice. GetTickCount advances in
+// steps of the system tick (10 to 16 ms), so a frame that straddles a step reads
+// as a whole slice and the next frame follows at once, while the others sleep the
+// full 10 ms: frames come in uneven bursts. The multimedia clock counts in the same
+// milliseconds and wraps the same way, and with the 1 ms timer resolution set below
+// it is exact to the millisecond.
+std::uint32_t sliceClock() {
+    return static_cast<std::uint32_t>(timeGetTime());
+}
+
 // Handles every waiting message and runs a frame per 10 ms slice until the quit
 // message arrives.
 void runMainLoop() {
@@ -165,7 +175,7 @@ void runMainLoop() {
 
     MSG message;
     for (;;) {
-        const std::uint32_t t0 = GetTickCount();
+        const std::uint32_t t0 = sliceClock();
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) break;
             TranslateMessage(&message);
@@ -177,7 +187,7 @@ void runMainLoop() {
             stats.frameStarted();
 #endif
             runFrame();
-            const std::uint32_t pause = sleepAfterFrame(t0, GetTickCount());
+            const std::uint32_t pause = sleepAfterFrame(t0, sliceClock());
             if (pause) Sleep(pause);
         } else {
             // Paused: block until a message arrives instead of polling the queue.
