@@ -1,0 +1,87 @@
+"""The game window as the desktop sees it: class, title, style, place and size, the
+black play area once frames run, the start-up message box, and closing."""
+
+import os
+import unittest
+
+from brawlex_harness import (DATA_FILES, MAIN_CLASS, MAIN_TITLE, WS_CAPTION, WS_CLIPSIBLINGS,
+                             WS_EX_APPWINDOW, WS_MINIMIZEBOX, WS_SYSMENU, WS_VISIBLE,
+                             GameTestCase, poll)
+
+# Shipped files without the shipped configuration: a test writes the one it needs.
+DATA_WITHOUT_SCRIPTS = tuple(f for f in DATA_FILES if not f.endswith(".cfg"))
+QUIET_CONFIG = "// no key bindings needed here\n"
+
+
+def is_black(pixel):
+    return pixel == (0, 0, 0)
+
+
+class WindowTest(GameTestCase):
+    def test_window_class_title_style_and_size(self):
+        self.game.start(DATA_WITHOUT_SCRIPTS, config=QUIET_CONFIG)
+        window = self.game.main_window()
+        left, top, right, bottom = self.game.workarea()
+
+        self.assertEqual(window["class"], MAIN_CLASS)
+        self.assertEqual(window["title"], MAIN_TITLE)
+        # Exactly a caption, system menu and minimise box; Windows itself adds the
+        # visible and clip-siblings bits.
+        self.assertEqual(hex(window["style"] & ~(WS_VISIBLE | WS_CLIPSIBLINGS)),
+                         hex(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX))
+        self.assertTrue(window["exstyle"] & WS_EX_APPWINDOW, hex(window["exstyle"]))
+        self.assertEqual(window["owner"], 0)
+        self.assertEqual(window["rect"], [0, 0, right + 1, bottom + 1])
+        self.assertEqual([left, top, right, bottom], [0, 0, 1024, 768])
+
+        shown = self.game.windows(visible=True, exe=self.game.exe)
+        self.assertEqual([w["class"] for w in shown], [MAIN_CLASS],
+                         "the game shows one window once started")
+
+    def test_play_area_turns_black_once_frames_run(self):
+        self.game.start(DATA_WITHOUT_SCRIPTS, config=QUIET_CONFIG)
+        window = self.game.main_window()
+        left, top, right, bottom = window["client"]
+        width = right - left
+
+        # The fighters start at the left and right edges; the middle half of the play
+        # area holds nothing but the black background. Before the first frame it would
+        # be the class's white, and the screen around the window is white too.
+        def middle_is_black():
+            shot = self.game.screenshot()
+            lit = shot.count(lambda p: not is_black(p), left + width // 4, top,
+                             right - width // 4, bottom, step=4)
+            return shot if lit == 0 else None
+
+        shot = poll(middle_is_black, 15, interval=0.5, what="a black play area")
+        if top > 0:
+            self.assertFalse(is_black(shot.pixel(left, top - 1)),
+                             "the screen above the play area should not be black")
+
+    def test_missing_config_shows_error_before_the_window(self):
+        self.game.start(DATA_WITHOUT_SCRIPTS)
+        box = self.game.message_box(caption="Error")
+        self.assertEqual(box["text"], "Configuration file not found; using defaults")
+        self.assertEqual(list(box["buttons"].values()), ["OK"])
+        # The window shows only after the start-up scripts have run.
+        self.assertFalse(self.game.windows(cls=MAIN_CLASS, visible=True))
+
+        self.game.click(box, 1)
+        self.game.main_window()
+        self.game.wait_for_no_window(cls="#32770", visible=True, exe=self.game.exe)
+
+    def test_close_box_ends_the_game_with_exit_code_0(self):
+        self.game.start(DATA_WITHOUT_SCRIPTS, config=QUIET_CONFIG)
+        self.game.main_window()
+
+        self.game.close()
+
+        self.assertEqual(self.game.wait_exit(timeout=20), 0)
+        self.assertTrue(self.game.wait_prefix_idle(timeout=30),
+                        "Wine processes were left running after the game ended")
+        with self.assertRaises(ProcessLookupError):
+            os.killpg(self.game.process.pid, 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
