@@ -210,13 +210,13 @@ BitmapHandle Renderer::makeMask(BitmapHandle source) {
 
 void Renderer::drawMasked(BitmapHandle image, BitmapHandle mask, int x, int y, int left, int top,
                           int right, int bottom) {
-    // A missing image or mask (its file was absent) draws nothing: blitting from a
-    // DC without the bitmap would paint whatever that DC happens to hold.
-    if (!windowDC || !image || !mask) return;
+    if (!windowDC) return;
     HDC sprite = hdcOf(spriteDC);
     HDC back = hdcOf(backDC);
+    // A null image or mask (its file was missing) is refused by SelectObject, and the
+    // DC keeps the 1 x 1 black bitmap it was made with: the draw then changes at most
+    // one pixel to black, and nothing fails. The software renderer does the same.
     HGDIOBJ previousSprite = SelectObject(sprite, hbitmapOf(image));
-    if (!previousSprite) return; // not a bitmap GDI can select
 
     const int width = right - left;
     const int height = bottom - top;
@@ -225,14 +225,12 @@ void Renderer::drawMasked(BitmapHandle image, BitmapHandle mask, int x, int y, i
     HDC maskDC = CreateCompatibleDC(sprite);
     if (maskDC) {
         HGDIOBJ previousMask = SelectObject(maskDC, hbitmapOf(mask));
-        if (previousMask) {
-            BitBlt(back, dx, dy, width, height, maskDC, left, top, SRCAND);
-            BitBlt(back, dx, dy, width, height, sprite, left, top, SRCPAINT);
-            SelectObject(maskDC, previousMask);
-        }
+        BitBlt(back, dx, dy, width, height, maskDC, left, top, SRCAND);
+        BitBlt(back, dx, dy, width, height, sprite, left, top, SRCPAINT);
+        if (previousMask) SelectObject(maskDC, previousMask);
         DeleteDC(maskDC);
     }
-    SelectObject(sprite, previousSprite);
+    if (previousSprite) SelectObject(sprite, previousSprite);
 }
 
 void Renderer::drawText(const char* text, int x, int y, std::uint8_t transparent, Colour textColour,
@@ -250,19 +248,18 @@ void Renderer::drawText(const char* text, int x, int y, std::uint8_t transparent
 
 void Renderer::drawLine(int x1, int y1, int x2, int y2, PenHandle pen, std::uint8_t transparent,
                         Colour backgroundColour) {
-    // Without a pen there is nothing to draw with: a null pen draws nothing rather
-    // than a line in whatever pen the back buffer holds.
-    if (!windowDC || !pen) return;
+    if (!windowDC) return;
     HDC back = hdcOf(backDC);
+    // A null pen is refused by SelectObject; the line is then drawn with the pen the
+    // back buffer holds (the stock black pen), as the software renderer does.
     HGDIOBJ previousPen = SelectObject(back, hpenOf(pen));
-    if (!previousPen) return;
     const COLORREF previousBackground = SetBkColor(back, backgroundColour);
     const int previousMode = SetBkMode(back, transparent ? TRANSPARENT : OPAQUE);
     MoveToEx(back, x1 + viewX, y1 + viewY, nullptr);
     LineTo(back, x2 + viewX, y2 + viewY); // GDI leaves out the end point
     SetBkMode(back, previousMode);
     SetBkColor(back, previousBackground);
-    SelectObject(back, previousPen);
+    if (previousPen) SelectObject(back, previousPen);
 }
 
 void Renderer::setPixel(int x, int y, Colour colour) {
