@@ -9,11 +9,13 @@
 #include "command/console_text.h"
 #include "command/interpreter.h"
 #include "config/console.h"
+#include "config/console_native.h"
 #include "config/key_bindings.h"
 #include "config/script_files.h"
 #include "game/game_state.h"
 #include "graphics/renderer.h"
 #include "graphics/weapon_sprites.h"
+#include "tests/support/test_bitmaps.h"
 
 #include <cstring>
 
@@ -40,6 +42,7 @@ void resetProgramState() {
     aliasRunStack.clear();
     ActiveScriptFiles.clear();
     historyPos = -1;
+    nativeConsoleDriver = nullptr;
     isActive = 1;
     playArea = Bounds{};
     mainWindow = nullptr;
@@ -67,4 +70,51 @@ void HeadlessGame::frame(std::initializer_list<std::uint8_t> heldKeys) {
 
 void HeadlessGame::frames(int count, std::initializer_list<std::uint8_t> heldKeys) {
     for (int i = 0; i < count; ++i) frame(heldKeys);
+}
+
+void HeadlessGame::play(const std::vector<HeldKeys>& table,
+                        const std::function<void(int framesPlayed)>& afterFrame) {
+    int played = 0;
+    for (const HeldKeys& row : table) {
+        for (int i = 0; i < row.frames; ++i) {
+            clearKeyState();
+            for (std::uint8_t key : row.keys) keyState[key] = 1;
+            runFrame();
+            ++played;
+            if (afterFrame) afterFrame(played);
+        }
+    }
+}
+
+void HeadlessGame::standOnFloor(int number, float x) {
+    Player& p = player(number);
+    p.x = x;
+    p.y = static_cast<float>(playArea.bottom - p.frameHeight());
+    p.vx = 0.0f;
+    p.vy = 0.0f;
+    p.onGround = 1;
+}
+
+void bindTestKeys() {
+    const ActionKeys rows[2] = {player1Keys, player2Keys};
+    std::memset(KeyBindings, 0, sizeof KeyBindings);
+    for (int row = 0; row < 2; ++row) {
+        KeyBindings[row][ActionJump] = rows[row].jump;
+        KeyBindings[row][ActionLeft] = rows[row].left;
+        KeyBindings[row][ActionRight] = rows[row].right;
+        KeyBindings[row][ActionGrapple] = rows[row].grapple;
+        KeyBindings[row][ActionAimUp] = rows[row].aimUp;
+        KeyBindings[row][ActionAimDown] = rows[row].aimDown;
+        KeyBindings[row][ActionAttack] = rows[row].attack;
+        KeyBindings[row][ActionSword] = rows[row].sword;
+    }
+}
+
+Arena::Arena(Options options) {
+    // The scratch folder is the working folder from here on.
+    writeSolidBitmap("hero.bmp", options.heroWidth, options.heroHeight, 0x00C08040);
+    scratch.write("config.cfg", "");
+    headless = std::make_unique<HeadlessGame>(HeadlessGame::Options{options.width, options.height});
+    native_platform::messageBoxes.clear();
+    bindTestKeys();
 }

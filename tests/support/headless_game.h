@@ -4,12 +4,32 @@
 
 #include "game/player.h"
 #include "graphics/native_surfaces.h"
+#include "tests/support/scratch_folder.h"
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
+#include <memory>
+#include <vector>
 
 // Puts every global of the program back to its value at process start.
 void resetProgramState();
+
+// The keys the game tests bind to each player's actions (virtual-key codes).
+struct ActionKeys {
+    std::uint8_t jump, left, right, grapple, aimUp, aimDown, attack, sword;
+};
+inline constexpr ActionKeys player1Keys{'W', 'A', 'D', 'E', 'R', 'F', 'G', 'H'};
+inline constexpr ActionKeys player2Keys{'I', 'J', 'L', 'O', 'U', 'K', 'N', 'M'};
+
+// Overwrites both rows of KeyBindings with player1Keys and player2Keys.
+void bindTestKeys();
+
+// One row of a key table: `frames` frames with exactly `keys` held.
+struct HeldKeys {
+    int frames;
+    std::vector<std::uint8_t> keys;
+};
 
 class HeadlessGame {
   public:
@@ -30,10 +50,41 @@ class HeadlessGame {
     // Runs one frame with exactly these keys held (virtual-key codes).
     void frame(std::initializer_list<std::uint8_t> heldKeys = {});
     void frames(int count, std::initializer_list<std::uint8_t> heldKeys = {});
+    // Plays a key table row by row; `afterFrame` (when set) runs after every frame
+    // with the number of frames played so far.
+    void play(const std::vector<HeldKeys>& table,
+              const std::function<void(int framesPlayed)>& afterFrame = {});
+
+    // Puts a player on the floor at x, standing still (as if he had landed there).
+    void standOnFloor(int number, float x);
 
     Player& player(int number) { return players[number - 1]; }
     const WindowObject& window() const { return nativeWindow; }
 
   private:
     WindowObject nativeWindow;
+};
+
+// A match in a scratch folder of its own: a solid hero.bmp of the given size and an
+// empty config.cfg are written there, the real start-up runs, the message boxes of
+// start-up are forgotten and both players get the test keys. Player 1 starts at
+// the left edge facing right, player 2 at the right edge facing left, both at the top.
+class Arena {
+  public:
+    struct Options {
+        int width = 800;
+        int height = 600;
+        int heroWidth = 60; // two frames side by side
+        int heroHeight = 40;
+    };
+    Arena() : Arena(Options{}) {}
+    explicit Arena(Options options);
+
+    HeadlessGame& game() { return *headless; }
+    Player& player(int number) { return headless->player(number); }
+    const ScratchFolder& folder() const { return scratch; }
+
+  private:
+    ScratchFolder scratch;
+    std::unique_ptr<HeadlessGame> headless;
 };
