@@ -1,0 +1,113 @@
+#include "command_test_support.h"
+
+#include "app/frame.h"
+#include "command/aliases.h"
+#include "config/key_bindings.h"
+#include "config/script_files.h"
+#include "game/game_state.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+using CommandsTest = CommandTest;
+
+TEST_F(CommandsTest, RestartReturnsToTheSnapshotAndClearsBullets) {
+    startGame("SET POS 1 100 50\nSET POS 2 400 60\nSET DIR 2 RIGHT\nSET AIMANGLE 2 20\n");
+    run({"SET POS 1 5 5", "SET DIR 2 LEFT", "SET AIMANGLE 2 -40", "SET HP 1 3", "SET MAXHP 2 80",
+         "SET GRAV HIGH", "BIND 1 JUMP Q", "ALIAS K ECHO K"});
+    clearBulletsRequested = 0;
+    run("RESTART");
+    EXPECT_EQ(game->player(1).position().x, 100.0f);
+    EXPECT_EQ(game->player(1).position().y, 50.0f);
+    EXPECT_EQ(game->player(2).position().x, 400.0f);
+    EXPECT_EQ(game->player(2).facing, 0);
+    EXPECT_EQ(game->player(2).relativeAimAngle(), 20);
+    EXPECT_EQ(game->player(1).hp, 50);
+    EXPECT_EQ(game->player(2).hp, 80); // settings survive a new game
+    EXPECT_EQ(gravity, 0.45f);
+    EXPECT_EQ(KeyBindings[0][ActionJump], 'Q');
+    EXPECT_TRUE(FindAlias("K"));
+    EXPECT_EQ(clearBulletsRequested, 1);
+    EXPECT_TRUE(native_platform::messageBoxes.empty());
+}
+
+TEST_F(CommandsTest, ResetRunsTheConfigurationAgain) {
+    startGame("BIND 1 JUMP W\nSET POS 1 100 50\n");
+    folder.write("autoexec.cfg", "SET GRAV HIGH\n");
+    run({"BIND 1 JUMP Q", "BIND 1 LEFT Z", "SET POS 1 7 7", "SET GRAV LOW"});
+    // The file changed since start-up: RESET reads it again and snapshots anew.
+    folder.write("config.cfg", "BIND 1 JUMP E\nSET POS 1 200 70\n");
+    run("RESET");
+    EXPECT_EQ(KeyBindings[0][ActionJump], 'E');
+    EXPECT_EQ(KeyBindings[0][ActionLeft], 'Z'); // not named in the file: kept
+    EXPECT_EQ(configSnapshot.players[0].x, 200);
+    EXPECT_EQ(game->player(1).position().x, 200.0f);
+    EXPECT_EQ(gravity, 0.1f); // autoexec.cfg does not run again
+    EXPECT_TRUE(native_platform::messageBoxes.empty());
+}
+
+TEST_F(CommandsTest, ExecWithoutABlankRunsAFileNamedExec) {
+    folder.write("EXEC", "ECHO FROM EXEC\n");
+    run("EXEC");
+    EXPECT_NE(consoleText.find("'FROM EXEC"), std::string::npos);
+    // The rest of the command, blanks included, is the file name.
+    folder.write("TWO WORDS.CFG", "ECHO SPACED\n");
+    run("EXEC TWO WORDS.CFG");
+    EXPECT_NE(consoleText.find("'SPACED"), std::string::npos);
+}
+
+// The shipped files: what the game reads from its folder.
+class ShippedFilesTest : public CommandTest {
+  protected:
+    static std::string read(const std::string& name) {
+        std::ifstream in(name, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+};
+
+TEST_F(ShippedFilesTest, ConfigurationBindsExactlyTheDefaultKeys) {
+    folder.copyGameFile("config.cfg");
+    startGame(nullptr);
+    EXPECT_TRUE(native_platform::messageBoxes.empty());
+    std::uint16_t shipped[2][actionSlots];
+    std::memcpy(shipped, KeyBindings, sizeof shipped);
+    std::memset(KeyBindings, 0, sizeof KeyBindings);
+    StoreDefaultBindings();
+    EXPECT_EQ(std::memcmp(shipped, KeyBindings, sizeof shipped), 0);
+    for (const std::string& line : commandHistory) EXPECT_LE(line.size(), 127u) << line;
+}
+
+TEST_F(ShippedFilesTest, AutoexecWelcomesAndChangesNothingElse) {
+    folder.copyGameFile("config.cfg");
+    folder.copyGameFile("autoexec.cfg");
+    startGame(nullptr);
+    EXPECT_TRUE(AliasTable.empty());
+    EXPECT_EQ(gravity, defaultGravity);
+    consoleText.clear();
+    ExecuteScriptFile("autoexec.cfg");
+    EXPECT_EQ(consoleText.rfind("'WELCOME", 0), 0u);
+}
+
+TEST_F(ShippedFilesTest, HelpListingsNameEveryCommandAndVariable) {
+    folder.copyGameFile("cmdlist.txt");
+    folder.copyGameFile("varlist.txt");
+    const std::string commands = read("cmdlist.txt");
+    const std::string variables = read("varlist.txt");
+    for (const char* name :
+         {"BIND", "SET", "RESTART", "RESET", "EXEC", "QUIT", "ALIAS", "REMALIAS", "ECHO", "ECHOOFF",
+          "ECHO_OFF", "ECHOON", "ECHO_ON", "SHOWFILE", "HELP"})
+        EXPECT_NE(commands.find(name), std::string::npos) << name;
+    for (const char* name : {"MAXHP", "HP", "AIMANGLE", "DIRECTION", "DIR", "POSITION", "POS",
+                             "GRAVITY", "GRAV", "JUMPVELOCITY", "JUMPVEL", "VERYLOW", "VERYHIGH"})
+        EXPECT_NE(variables.find(name), std::string::npos) << name;
+    for (const std::string& text : {commands, variables}) {
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);) EXPECT_LT(line.size(), 511u) << line;
+    }
+    run("ECHOOFF;HELP CMD");
+    EXPECT_EQ(consoleText.rfind("COMMANDS", 0), 0u);
+}
