@@ -295,8 +295,10 @@ Bounds Renderer::bitmapBounds(BitmapHandle bitmap) const {
     return {0, 0, bitmap->width - 1, bitmap->height - 1};
 }
 
+// The transformations make their results for the window's screen, so like the
+// GDI renderer they need an initialised Renderer.
 BitmapHandle Renderer::rotateBitmap(BitmapHandle source, double theta, int pivotX, int pivotY) {
-    if (!hasPixels(source)) return nullptr;
+    if (windowDC == nullptr || !hasPixels(source)) return nullptr;
     const PixelRow pixels = bottomUpPixels(*source);
     PixelRow rotated(pixels.size(), 0);
     rotatePixels(pixels.data(), rotated.data(), source->width, source->height, theta, pivotX,
@@ -305,7 +307,7 @@ BitmapHandle Renderer::rotateBitmap(BitmapHandle source, double theta, int pivot
 }
 
 BitmapHandle Renderer::mirrorBitmap(BitmapHandle source) {
-    if (!hasPixels(source)) return nullptr;
+    if (windowDC == nullptr || !hasPixels(source)) return nullptr;
     const PixelRow pixels = bottomUpPixels(*source);
     PixelRow mirrored(pixels.size(), 0);
     mirrorPixels(pixels.data(), mirrored.data(), source->width, source->height);
@@ -313,7 +315,7 @@ BitmapHandle Renderer::mirrorBitmap(BitmapHandle source) {
 }
 
 BitmapHandle Renderer::makeMask(BitmapHandle source) {
-    if (!hasPixels(source)) return nullptr;
+    if (windowDC == nullptr || !hasPixels(source)) return nullptr;
     PixelRow pixels = bottomUpPixels(*source);
     maskPixels(pixels.data(), source->width, source->height);
     return bitmapFromBottomUp(pixels, source->width, source->height);

@@ -142,7 +142,12 @@ TEST_F(RendererTest, BitmapBoundsAreInclusiveAndANullBitmapHasNoPixels) {
     EXPECT_EQ(renderer.bitmapBounds(bitmap(3, 2, {1, 2, 3, 4, 5, 6})), (Bounds{0, 0, 2, 1}));
 }
 
-TEST_F(RendererTest, TransformsOfANullBitmapAreNull) {
+TEST_F(RendererTest, TransformsOfANullBitmapOrBeforeInitAreNull) {
+    BitmapHandle source = bitmap(1, 1, {red});
+    EXPECT_EQ(renderer.mirrorBitmap(source), nullptr);
+    EXPECT_EQ(renderer.makeMask(source), nullptr);
+    EXPECT_EQ(renderer.rotateBitmap(source, 0.0, 0, 0), nullptr);
+    open(2, 2);
     EXPECT_EQ(renderer.rotateBitmap(nullptr, 1.0, 0, 0), nullptr);
     EXPECT_EQ(renderer.mirrorBitmap(nullptr), nullptr);
     EXPECT_EQ(renderer.makeMask(nullptr), nullptr);
@@ -167,6 +172,7 @@ TEST_F(RendererTest, TransformsWorkTopDownAndLeaveTheSourceAlone) {
 }
 
 TEST_F(RendererTest, AThinImageTurnedARightAngleKeepsItsSizeAndIsCut) {
+    open(2, 2);
     BitmapHandle source = bitmap(9, 1, {1, 2, 3, 4, 5, 6, 7, 8, 9});
     BitmapHandle turned = keep(renderer.rotateBitmap(source, std::numbers::pi / 2, 4, 0));
     ASSERT_NE(turned, nullptr);
