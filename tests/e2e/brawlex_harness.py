@@ -203,9 +203,12 @@ class Game:
     by the context manager and on failed starts) ends the game, every Wine process of
     the prefix, and Xvfb, and removes the folder."""
 
-    def __init__(self, exe="brawlex.exe", source_dir=None, keep_folder=False):
-        self.exe = exe
+    def __init__(self, program=None, source_dir=None, keep_folder=False):
+        """program: the .exe to run (default: brawlex.exe of the build's game folder);
+        source_dir: where the data files are copied from (default: that folder)."""
         self.source_dir = source_dir or game_dir()
+        self.program = program or os.path.join(self.source_dir, "brawlex.exe")
+        self.exe = os.path.basename(self.program)
         self.keep_folder = keep_folder
         self.folder = None
         self.display = None
@@ -227,7 +230,8 @@ class Game:
         bytes} written over them. config=None or autoexec=None leaves those files out
         unless they are named in files."""
         self.folder = tempfile.mkdtemp(prefix="brawlex-e2e-")
-        for name in (self.exe,) + tuple(files):
+        shutil.copy(self.program, os.path.join(self.folder, self.exe))
+        for name in files:
             source = os.path.join(self.source_dir, name)
             if name in ("config.cfg", "autoexec.cfg") and not os.path.exists(source):
                 continue
@@ -325,6 +329,15 @@ class Game:
                 return f.read().decode("latin-1")
         except OSError:
             return ""
+
+    def read_file(self, name):
+        """The bytes of a file in the game's working folder, or None when it is not
+        there (the folder is removed by stop())."""
+        try:
+            with open(os.path.join(self.folder, name), "rb") as f:
+                return f.read()
+        except (OSError, TypeError):
+            return None
 
     # ----- the probe ------------------------------------------------------------
     def probe(self, *args, timeout=30.0, check=True):

@@ -58,6 +58,29 @@ class WindowTest(GameTestCase):
             self.assertFalse(is_black(shot.pixel(left, top - 1)),
                              "the screen above the play area should not be black")
 
+    def test_held_key_reaches_the_game(self):
+        # Player 1 walks right while D is held: key presses from the X server arrive
+        # in the game window as key-down and key-up messages.
+        self.game.start(DATA_WITHOUT_SCRIPTS, config="BIND 1 RIGHT D\n")
+        left, top, right, bottom = self.game.main_window()["client"]
+        middle = (left + right) // 2
+
+        def fighter_x():
+            # Mean column of the lit pixels in the left half: player 1 and his hit
+            # points, which move together.
+            shot = self.game.screenshot()
+            xs = [x for x, _, p in shot.region(left, top, middle, bottom, step=2)
+                  if not is_black(p)]
+            return sum(xs) / len(xs) if xs else None
+
+        start = poll(fighter_x, 15, what="player 1 on screen")
+        self.game.focus()
+        self.game.hold("d")
+        try:
+            poll(lambda: fighter_x() > start + 40, 10, what="player 1 to walk right")
+        finally:
+            self.game.release("d")
+
     def test_missing_config_shows_error_before_the_window(self):
         self.game.start(DATA_WITHOUT_SCRIPTS)
         box = self.game.message_box(caption="Error")
