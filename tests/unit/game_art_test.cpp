@@ -102,7 +102,9 @@ TEST_F(GameArtTest, SwordStandsUpWithinItsTurningCircle) {
     // Every pixel stays within 25 pixels of the pivot (25, 25), so no angle cuts it.
     for (int y = 0; y < 50; ++y)
         for (int x = 0; x < 50; ++x)
-            if (opaque(sword, x, y)) EXPECT_LE(std::hypot(x - 25, y - 25), 25.5) << x << "," << y;
+            if (opaque(sword, x, y)) {
+                EXPECT_LE(std::hypot(x - 25, y - 25), 25.5) << x << "," << y;
+            }
 }
 
 std::uint32_t read16(const std::vector<unsigned char>& b, std::size_t at) {
