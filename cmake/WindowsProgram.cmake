@@ -50,3 +50,21 @@ function(brawlex_attach_icon)
     endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL brawlex_attach_icon)
+
+# The GDI half of the renderer agreement check: draws the shared test scene with the
+# GDI renderer and writes the window's pixels to a BMP (run under Wine by
+# tests/e2e/test_renderer_agreement.py; compared with the software renderer by the
+# native unit tests).
+add_executable(renderer_agreement
+    ${CMAKE_SOURCE_DIR}/tests/e2e/renderer_agreement_win32.cpp
+    ${CMAKE_SOURCE_DIR}/tests/support/renderer_scene.cpp
+    ${CMAKE_SOURCE_DIR}/tests/support/test_bitmaps.cpp
+    ${CMAKE_SOURCE_DIR}/graphics/renderer_gdi_win32.cpp
+    ${CMAKE_SOURCE_DIR}/graphics/pixel_ops.cpp)
+target_include_directories(renderer_agreement PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(renderer_agreement PRIVATE user32 gdi32)
+set_target_properties(renderer_agreement PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY "$<1:${CMAKE_BINARY_DIR}/renderer-agreement>")
+if(MINGW)
+    target_link_options(renderer_agreement PRIVATE -static -static-libgcc -static-libstdc++)
+endif()
