@@ -1,0 +1,154 @@
+"""The console dialog as the player uses it: opened with the backtick key, lines
+typed and entered, their output newest first, the history walk, the three ways to
+close it, QUIT (typed or through an alias), and held keys let go of on opening."""
+
+import os
+import time
+import unittest
+
+from brawlex_harness import DATA_FILES, DIALOG_CLASS, GameTestCase, game_dir, poll
+
+INPUT, ENTER, OUTPUT = 1001, 1002, 1000
+PICTURES_AND_HELP = tuple(f for f in DATA_FILES if not f.endswith(".cfg"))
+QUIET_CONFIG = "// no key bindings needed here\n"
+
+
+class ConsoleTestCase(GameTestCase):
+    def start(self, config=QUIET_CONFIG, autoexec=""):
+        self.game.start(PICTURES_AND_HELP, config=config, autoexec=autoexec)
+        self.game.main_window()
+
+    def open_console(self):
+        self.game.focus()
+        self.game.press("grave")
+        console = self.game.wait_for_window(DIALOG_CLASS, "Console", exe=self.game.exe,
+                                            timeout=20)
+        self.game.focus("Console")
+        return console
+
+    def wait_closed(self):
+        self.game.wait_for_no_window(DIALOG_CLASS, "Console", exe=self.game.exe, timeout=20)
+
+    def texts_when(self, console, condition, what):
+        return poll(lambda: (lambda t: t if condition(t) else None)(
+            self.game.dialog_texts(console)), 10, what=what)
+
+    def enter(self, console, line):
+        """Types a line in the input box, presses Return and waits for it to empty."""
+        self.game.type_text(line)
+        self.texts_when(console, lambda t: t[INPUT] == line, f"the input {line!r}")
+        self.game.press("Return")
+        return self.texts_when(console, lambda t: t[INPUT] == "", "the input to empty")
+
+    def key_shows(self, console, key, expected):
+        self.game.press(key)
+        self.texts_when(console, lambda t: t[INPUT] == expected,
+                        f"{key} to show {expected!r} in the input box")
+
+
+class ConsoleTest(ConsoleTestCase):
+    def test_lines_run_newest_first_and_the_history_walks_both_ways(self):
+        self.start(autoexec="echo ready\n")
+        console = self.open_console()
+        texts = self.game.dialog_texts(console)
+        self.assertEqual(texts[ENTER], "Enter")
+        self.assertTrue(texts[OUTPUT].startswith("'READY\r\n"), texts[OUTPUT])
+
+        self.enter(console, "Older line")
+        texts = self.enter(console, "newer line")
+        self.assertTrue(texts[OUTPUT].startswith("newer line\r\nOlder line\r\n'READY\r\n"),
+                        texts[OUTPUT])
+
+        for key, shown in (("Down", "newer line"), ("Down", "Older line"),
+                           ("Down", "Older line"), ("Up", "newer line"), ("Up", ""),
+                           ("Up", "")):
+            self.key_shows(console, key, shown)
+
+        # HELP CMD puts the command list at the top, under the echo of the line.
+        with open(os.path.join(game_dir(), "cmdlist.txt"), encoding="latin-1") as listing:
+            first_line = listing.readline().rstrip("\r\n")
+        texts = self.enter(console, "help cmd")
+        self.assertTrue(texts[OUTPUT].startswith(f"help cmd\r\n{first_line}\r\n"),
+                        texts[OUTPUT][:200])
+
+        self.game.press("Escape")
+        self.wait_closed()
+        self.assertTrue(self.game.running())
+
+    def test_escape_the_backtick_key_and_the_close_box_each_close_it(self):
+        self.start()
+        for close in (lambda c: self.game.press("Escape"),
+                      lambda c: self.game.press("grave"),
+                      lambda c: self.game.close(c)):
+            console = self.open_console()
+            close(console)
+            self.wait_closed()
+            self.assertTrue(self.game.running())
+        # Closed each time for good: the game goes on and ends normally.
+        self.game.close()
+        self.assertEqual(self.game.wait_exit(), 0)
+
+    def test_quit_in_any_case_ends_the_game_with_exit_code_0(self):
+        self.start()
+        console = self.open_console()
+        self.game.type_text("QuIt")
+        self.texts_when(console, lambda t: t[INPUT] == "QuIt", "the typed line")
+        self.game.press("Return")
+        self.assertEqual(self.game.wait_exit(), 0)
+
+    def test_an_alias_whose_body_is_quit_ends_the_game(self):
+        self.start(autoexec="alias bye quit\nalias not_yet echo quit\n")
+        console = self.open_console()
+        # Neither a body with more than QUIT nor a QUIT after a blank is a quit line;
+        # " quit" has an empty first word, so the interpreter runs nothing either.
+        self.enter(console, "not_yet")
+        self.enter(console, " quit")
+        self.assertTrue(self.game.running())
+        self.assertEqual(self.game.windows(DIALOG_CLASS, "Console", exe=self.game.exe)[0]["hwnd"],
+                         console["hwnd"])
+        self.game.type_text("Bye")
+        self.texts_when(console, lambda t: t[INPUT] == "Bye", "the typed line")
+        self.game.press("Return")
+        self.assertEqual(self.game.wait_exit(), 0)
+
+
+class HeldKeyTest(ConsoleTestCase):
+    def play_area(self):
+        window = self.game.main_window()
+        return window["client"]
+
+    def snapshot(self, area):
+        left, top, right, bottom = area
+        return list(self.game.screenshot().region(left, top, right, bottom, step=2))
+
+    def test_a_key_held_when_the_console_opens_counts_as_up_after_it_closes(self):
+        # Player 1 starts at the left edge; D walks him to the right at three pixels
+        # a frame, so he needs more than three seconds of walking to reach the wall.
+        self.start(config="BIND 1 RIGHT D\n")
+        area = self.play_area()
+        time.sleep(1.5)  # both fighters land on the floor
+        standing = self.snapshot(area)
+
+        self.game.focus()
+        self.game.hold("d")
+        try:
+            time.sleep(0.3)
+            # The console opens while D is still down; D is let go of while the
+            # console has the keyboard, so the game window never sees it come up.
+            self.game.hold("grave")
+            self.game.wait_for_window(DIALOG_CLASS, "Console", exe=self.game.exe, timeout=20)
+            self.game.focus("Console")
+            self.game.release("grave")
+        finally:
+            self.game.release("d")
+        self.game.press("Escape")
+        self.wait_closed()
+
+        time.sleep(0.6)  # friction stops what speed was left
+        after = self.snapshot(area)
+        time.sleep(0.5)
+        self.assertNotEqual(after, standing, "player 1 did not walk while D was held")
+        self.assertEqual(self.snapshot(area), after, "player 1 still walks after the console")
+
+if __name__ == "__main__":
+    unittest.main()
