@@ -115,6 +115,9 @@ class PixelJob {
 
 void Renderer::init(WindowHandle w) {
     if (windowDC) return;
+    // Without a window there is nothing to draw into; stay uninitialised. (GetDC of a
+    // null window would give the whole screen, which shutdown would then paint white.)
+    if (!w) return;
     window = w;
     RECT client{0, 0, 0, 0};
     GetClientRect(hwndOf(w), &client);
