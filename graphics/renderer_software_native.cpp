@@ -390,8 +390,9 @@ void Renderer::drawLine(int x1, int y1, int x2, int y2, PenHandle pen, std::uint
         const std::uint32_t colour = pixelOf(use.colour);
         const int width = std::clamp(use.width, 1, maxPenWidth);
         // A wide pen is drawn as a square brush of its width moved along the path,
-        // centred on each pixel (an even width reaches one pixel further right/down).
-        const std::int64_t before = (width - 1) / 2;
+        // centred on each pixel; an even width reaches one pixel further up and left,
+        // as the platform widens its pens.
+        const std::int64_t before = width / 2;
         const std::int64_t after = width - 1 - before;
         walkLine(ax, ay, bx, by, -after, back.width - 1 + before, -after, back.height - 1 + before,
                  [&](std::int64_t px, std::int64_t py) {

@@ -320,6 +320,17 @@ TEST_F(RendererTest, WidePensDrawASquareBrushAlongThePath) {
     EXPECT_EQ(lit(), band);
     deletePen(pen);
 
+    // An even width reaches one pixel further up and left, as GDI's pens do.
+    renderer.present(1);
+    PenHandle two = createSolidPen(2, rgb(255, 0, 0));
+    renderer.drawLine(1, 2, 5, 2, two, 0, 0);
+    Points evenBand;
+    for (int x = 0; x <= 4; ++x) {
+        for (int y = 1; y <= 2; ++y) evenBand.insert({x, y});
+    }
+    EXPECT_EQ(lit(), evenBand);
+    deletePen(two);
+
     // A width of zero or less draws one pixel wide; a missing pen draws with the
     // DC's own black pen and changes nothing visible here.
     renderer.present(1);
