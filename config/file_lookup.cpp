@@ -63,8 +63,9 @@ fs::path resolve(const std::string& name) {
 std::FILE* openIfFile(const fs::path& path) {
     if (path.empty()) return nullptr;
     std::error_code ec;
-    // A folder opens for reading on some systems but holds no lines; refuse it.
-    if (fs::is_directory(path, ec)) return nullptr;
+    // Only plain files: a folder holds no lines, and a device or a pipe may never
+    // end ("/dev/zero") or block until someone writes to it.
+    if (!fs::is_regular_file(path, ec)) return nullptr;
     return std::fopen(path.string().c_str(), "r");
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 
 using ScriptFilesTest = CommandTest;
 
@@ -108,7 +109,9 @@ TEST_F(ScriptFilesTest, NamesFindTheirFilesWhateverTheCase) {
     run("EXEC PICK.CFG");
     EXPECT_EQ(consoleText, "'EXACT\r\n");
 
-    // Names that cannot be a readable file open nothing.
+    // Names that cannot be a readable file open nothing; a pipe would block.
+    ASSERT_EQ(::mkfifo((folder.path() / "pipe").c_str(), 0600), 0);
+    run("EXEC PIPE;SHOWFILE PIPE");
     for (const std::string& name :
          std::vector<std::string>{"", "SCRIPTS", ".", "..", "NOPE/DUEL.CFG", "DUEL.CFG",
                                   std::string("NOTES.TXT\0X", 11)}) {
