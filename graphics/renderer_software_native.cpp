@@ -8,7 +8,10 @@
 #include "graphics/pixel_ops.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 struct PenObject {
@@ -246,6 +249,116 @@ void walkLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2
     }
 }
 
+// Fills the pixels (x, y) with low <= x < high on row y, clipped to the surface.
+void fillSpan(const Surface& surface, std::int64_t y, std::int64_t low, std::int64_t high,
+              std::uint32_t colour) {
+    if (y < 0 || y >= surface.height) return;
+    low = std::max<std::int64_t>(low, 0);
+    high = std::min<std::int64_t>(high, surface.width);
+    for (std::int64_t x = low; x < high; ++x) surface.at(x, y) = colour;
+}
+
+// Smallest integer >= a / b, for b > 0.
+std::int64_t ceilDiv(std::int64_t a, std::int64_t b) {
+    return a >= 0 ? (a + b - 1) / b : -((-a) / b);
+}
+
+// Fills a convex polygon the way the platform fills regions: a pixel (x, y) is
+// inside when the point (x, y) is, counting left and top edges in and right and
+// bottom edges out.
+void fillConvexPolygon(const Surface& surface, const std::int64_t (*points)[2], int count,
+                       std::uint32_t colour) {
+    std::int64_t top = points[0][1];
+    std::int64_t bottom = points[0][1];
+    for (int i = 1; i < count; ++i) {
+        top = std::min(top, points[i][1]);
+        bottom = std::max(bottom, points[i][1]);
+    }
+    top = std::max<std::int64_t>(top, 0);
+    bottom = std::min<std::int64_t>(bottom, surface.height);
+    for (std::int64_t y = top; y < bottom; ++y) {
+        std::int64_t low = INT64_MAX;
+        std::int64_t high = INT64_MIN;
+        for (int i = 0; i < count; ++i) {
+            const std::int64_t* a = points[i];
+            const std::int64_t* b = points[(i + 1) % count];
+            if (a[1] == b[1]) continue;
+            if (a[1] > b[1]) std::swap(a, b);
+            if (y < a[1] || y >= b[1]) continue;
+            // The first whole x at or right of the edge on this row.
+            const std::int64_t x = a[0] + ceilDiv((y - a[1]) * (b[0] - a[0]), b[1] - a[1]);
+            low = std::min(low, x);
+            high = std::max(high, x);
+        }
+        if (low < high) fillSpan(surface, y, low, high, colour);
+    }
+}
+
+// The round end of a wide line: the pixels of the ellipse inscribed in the
+// width x width box around the point (reaching one further up and left for an
+// even width).
+void fillCap(const Surface& surface, std::int64_t x, std::int64_t y, int width,
+             std::uint32_t colour) {
+    const std::int64_t left = x - width / 2;
+    const std::int64_t top = y - width / 2;
+    const double radius = width / 2.0;
+    for (std::int64_t j = 0; j < width; ++j) {
+        const double cy = (static_cast<double>(j) + 0.5 - radius) / radius;
+        for (std::int64_t i = 0; i < width; ++i) {
+            const double cx = (static_cast<double>(i) + 0.5 - radius) / radius;
+            if (cx * cx + cy * cy <= 1.0 + 1e-9 && surface.contains(left + i, top + j)) {
+                surface.at(left + i, top + j) = colour;
+            }
+        }
+    }
+}
+
+// A line drawn with a pen wider than one pixel, as the platform draws it: a band
+// of the pen's width along the segment with a round cap at both ends, so unlike a
+// thin line it covers its end point.
+void drawWideLine(const Surface& surface, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                  std::int64_t y2, int width, std::uint32_t colour) {
+    const std::int64_t dx = x2 - x1;
+    const std::int64_t dy = y2 - y1;
+    if (dy == 0) {
+        const std::int64_t top = y1 - width / 2;
+        for (std::int64_t y = top; y < top + width; ++y) {
+            fillSpan(surface, y, std::min(x1, x2), std::max(x1, x2), colour);
+        }
+    } else if (dx == 0) {
+        const std::int64_t left = x1 - width / 2;
+        const std::int64_t low = std::max<std::int64_t>(std::min(y1, y2), 0);
+        const std::int64_t high = std::min<std::int64_t>(std::max(y1, y2), surface.height);
+        for (std::int64_t y = low; y < high; ++y) fillSpan(surface, y, left, left + width, colour);
+    } else {
+        // The band's corners: the end points moved across the line by about half
+        // the pen's width, the odd pixel of an uneven split going to one side.
+        const double length = std::hypot(static_cast<double>(dx), static_cast<double>(dy));
+        const double acrossX = width * static_cast<double>(dy < 0 ? -dy : dy) / length;
+        const double acrossY = width * static_cast<double>(dx < 0 ? -dx : dx) / length;
+        const auto round = [](double v) { return static_cast<std::int64_t>(std::floor(v + 0.5)); };
+        std::int64_t narrowX = round(acrossX / 2), narrowY = round(acrossY / 2);
+        std::int64_t wideX = round((acrossX + 1) / 2), wideY = round((acrossY + 1) / 2);
+        if (dx < 0) {
+            wideY = -wideY;
+            narrowY = -narrowY;
+        }
+        if (dy < 0) {
+            std::swap(narrowX, wideX);
+            std::swap(narrowY, wideY);
+            narrowX = -narrowX;
+            wideX = -wideX;
+        }
+        const std::int64_t corners[4][2] = {{x1 - narrowX, y1 + narrowY},
+                                            {x1 + wideX, y1 - wideY},
+                                            {x2 + wideX, y2 - wideY},
+                                            {x2 - narrowX, y2 + narrowY}};
+        fillConvexPolygon(surface, corners, 4, colour);
+    }
+    fillCap(surface, x1, y1, width, colour);
+    fillCap(surface, x2, y2, width, colour);
+}
+
 } // namespace
 
 void Renderer::init(WindowHandle w) {
@@ -389,22 +502,14 @@ void Renderer::drawLine(int x1, int y1, int x2, int y2, PenHandle pen, std::uint
     if (!farOut(ax) && !farOut(ay) && !farOut(bx) && !farOut(by)) {
         const std::uint32_t colour = pixelOf(use.colour);
         const int width = std::clamp(use.width, 1, maxPenWidth);
-        // A wide pen is drawn as a square brush of its width moved along the path,
-        // centred on each pixel; an even width reaches one pixel further up and left,
-        // as the platform widens its pens.
-        const std::int64_t before = width / 2;
-        const std::int64_t after = width - 1 - before;
-        walkLine(ax, ay, bx, by, -after, back.width - 1 + before, -after, back.height - 1 + before,
-                 [&](std::int64_t px, std::int64_t py) {
-                     const std::int64_t left = std::max<std::int64_t>(px - before, 0);
-                     const std::int64_t right = std::min<std::int64_t>(px + after, back.width - 1);
-                     const std::int64_t top = std::max<std::int64_t>(py - before, 0);
-                     const std::int64_t bottom =
-                         std::min<std::int64_t>(py + after, back.height - 1);
-                     for (std::int64_t yy = top; yy <= bottom; ++yy) {
-                         for (std::int64_t xx = left; xx <= right; ++xx) back.at(xx, yy) = colour;
-                     }
-                 });
+        if (width == 1) {
+            walkLine(ax, ay, bx, by, 0, back.width - 1, 0, back.height - 1,
+                     [&](std::int64_t px, std::int64_t py) {
+                         if (back.contains(px, py)) back.at(px, py) = colour;
+                     });
+        } else if (ax != bx || ay != by) {
+            drawWideLine(back, ax, ay, bx, by, width, colour);
+        }
     }
     backDC->pen = previous;
 }

@@ -309,12 +309,12 @@ TEST_F(RendererTest, LongLinesAreClippedToTheBuffer) {
     deletePen(pen);
 }
 
-TEST_F(RendererTest, WidePensDrawASquareBrushAlongThePath) {
+TEST_F(RendererTest, WidePensDrawABandWithRoundEndsThatCoversTheEndPoint) {
     open(8, 5);
     PenHandle pen = createSolidPen(3, rgb(255, 0, 0));
     renderer.drawLine(1, 2, 5, 2, pen, 0, 0);
     Points band;
-    for (int x = 0; x <= 5; ++x) {
+    for (int x = 0; x <= 6; ++x) {
         for (int y = 1; y <= 3; ++y) band.insert({x, y});
     }
     EXPECT_EQ(lit(), band);
@@ -325,12 +325,41 @@ TEST_F(RendererTest, WidePensDrawASquareBrushAlongThePath) {
     PenHandle two = createSolidPen(2, rgb(255, 0, 0));
     renderer.drawLine(1, 2, 5, 2, two, 0, 0);
     Points evenBand;
-    for (int x = 0; x <= 4; ++x) {
+    for (int x = 0; x <= 5; ++x) {
         for (int y = 1; y <= 2; ++y) evenBand.insert({x, y});
     }
     EXPECT_EQ(lit(), evenBand);
     deletePen(two);
+}
 
+TEST_F(RendererTest, ADiagonalTwoPixelLineEndsAsGdiDrawsIt) {
+    // The last rows of a 45-degree line drawn upward to (35, 5) with a two-pixel
+    // pen, as GDI drew them.
+    open(40, 40);
+    PenHandle pen = createSolidPen(2, rgb(0, 0, 255));
+    renderer.drawLine(5, 35, 35, 5, pen, 0, 0);
+    const Points expected = {{34, 4}, {35, 4}, {33, 5}, {34, 5}, {35, 5}, {32, 6},
+                             {33, 6}, {34, 6}, {35, 6}, {31, 7}, {32, 7}, {33, 7},
+                             {34, 7}, {30, 8}, {31, 8}, {32, 8}, {33, 8}};
+    Points top;
+    for (auto point : lit()) {
+        if (point.second <= 8) top.insert(point);
+    }
+    EXPECT_EQ(top, expected);
+
+    // Wide lines far outside are clipped like thin ones.
+    renderer.present(1);
+    renderer.drawLine(-1000000, -1000000, 1000000, 1000000, pen, 0, 0);
+    renderer.drawLine(INT_MIN, 0, INT_MAX, 0, pen, 0, 0);
+    const Points shownNow = lit();
+    EXPECT_TRUE(shownNow.count({20, 20}));
+    EXPECT_TRUE(shownNow.count({0, 0}));
+    EXPECT_FALSE(shownNow.count({20, 5}));
+    deletePen(pen);
+}
+
+TEST_F(RendererTest, PenWidthsOfZeroAndMissingPensDrawThin) {
+    open(8, 5);
     // A width of zero or less draws one pixel wide; a missing pen draws with the
     // DC's own black pen and changes nothing visible here.
     renderer.present(1);
