@@ -4,8 +4,9 @@
 //
 //   renderer_agreement.exe [output.bmp]     (default "gdi-scene.bmp")
 //
-// The scene's sprite file is written into the working folder. Exit code 0 when the
-// picture was written, 1 otherwise.
+// The scene's sprite file is written into the working folder. It then checks what
+// present and shutdown leave on the window. Exit code 0 when the picture was written
+// and the checks held, 1 when drawing or reading failed, 2 when a check failed.
 #include "graphics/renderer.h"
 #include "tests/support/renderer_scene.h"
 #include "tests/support/test_bitmaps.h"
@@ -34,8 +35,8 @@ bool readClient(HWND window, std::vector<std::uint32_t>& pixels) {
     HDC copyDC = CreateCompatibleDC(windowDC);
     HBITMAP copy = CreateCompatibleBitmap(windowDC, rendererSceneWidth, rendererSceneHeight);
     HGDIOBJ previous = SelectObject(copyDC, copy);
-    const bool copied = BitBlt(copyDC, 0, 0, rendererSceneWidth, rendererSceneHeight, windowDC, 0,
-                               0, SRCCOPY) != 0;
+    const bool copied =
+        BitBlt(copyDC, 0, 0, rendererSceneWidth, rendererSceneHeight, windowDC, 0, 0, SRCCOPY) != 0;
     SelectObject(copyDC, previous);
 
     BITMAPINFO info;
@@ -47,8 +48,8 @@ bool readClient(HWND window, std::vector<std::uint32_t>& pixels) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     pixels.assign(static_cast<std::size_t>(rendererSceneWidth) * rendererSceneHeight, 0);
-    const int rows = GetDIBits(copyDC, copy, 0, rendererSceneHeight, pixels.data(), &info,
-                               DIB_RGB_COLORS);
+    const int rows =
+        GetDIBits(copyDC, copy, 0, rendererSceneHeight, pixels.data(), &info, DIB_RGB_COLORS);
     DeleteObject(copy);
     DeleteDC(copyDC);
     ReleaseDC(window, windowDC);
@@ -97,16 +98,37 @@ int main(int argc, char** argv) {
     gdi.present(0);
 
     std::vector<std::uint32_t> pixels;
-    const bool read = readClient(window, pixels);
-    gdi.shutdown();
-    DestroyWindow(window);
-    if (!read) {
+    if (!readClient(window, pixels)) {
         std::fprintf(stderr, "cannot read the window's pixels\n");
         return 1;
     }
+    // What present and shutdown leave behind: a present without clearing keeps the
+    // back buffer, so presenting again shows the scene once more; the one after a
+    // clearing present shows black; shutdown paints the window white.
+    int failures = 0;
+    std::vector<std::uint32_t> later;
+    auto expect = [&](bool ok, const char* what) {
+        if (!ok) {
+            std::fprintf(stderr, "%s\n", what);
+            ++failures;
+        }
+    };
+    auto all = [&](std::uint32_t colour) {
+        for (std::uint32_t pixel : later)
+            if (pixel != colour) return false;
+        return true;
+    };
+    gdi.present(1);
+    expect(readClient(window, later) && later == pixels, "a second present changed the scene");
+    gdi.present(0);
+    expect(readClient(window, later) && all(0), "a present after clearing is not black");
+    gdi.shutdown();
+    expect(readClient(window, later) && all(0x00FFFFFFu), "shutdown did not paint white");
+    DestroyWindow(window);
+
     writeTestBitmap(output, rendererSceneWidth, rendererSceneHeight, [&](int x, int y) {
         return pixels[static_cast<std::size_t>(y) * rendererSceneWidth + x];
     });
     std::printf("wrote %s\n", output);
-    return 0;
+    return failures ? 2 : 0;
 }
