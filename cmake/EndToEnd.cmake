@@ -57,6 +57,6 @@ foreach(test_file IN LISTS e2e_tests)
         LABELS e2e
         FIXTURES_REQUIRED wine_prefix
         RESOURCE_LOCK wine
-        TIMEOUT 300
+        TIMEOUT 600
         ENVIRONMENT "${e2e_environment}")
 endforeach()
