@@ -11,7 +11,7 @@ void takeConfigSnapshot() {
     for (int i = 0; i < 2; ++i) configSnapshot.players[i].facing = players[i].currentFacing();
     for (int i = 0; i < 2; ++i) {
         const PointF at = players[i].position();
-        configSnapshot.players[i].x = static_cast<int>(at.x);
-        configSnapshot.players[i].y = static_cast<int>(at.y);
+        configSnapshot.players[i].x = truncateToInt(at.x);
+        configSnapshot.players[i].y = truncateToInt(at.y);
     }
 }

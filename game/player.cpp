@@ -94,8 +94,10 @@ void Player::recomputeAimDirection() {
 }
 
 void Player::setAimAngle(int relativeDegrees) {
-    if (facing == 1) relativeDegrees = 180 - relativeDegrees;
-    aimAngle = static_cast<float>(relativeDegrees);
+    // Mirrored in double: 180 - a cannot overflow for any int a.
+    double absolute = relativeDegrees;
+    if (facing == 1) absolute = 180.0 - absolute;
+    aimAngle = static_cast<float>(absolute);
     recomputeAimDirection();
 }
 

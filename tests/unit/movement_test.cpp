@@ -225,4 +225,29 @@ TEST(HostileSettings, NoNaNNoInfinityAndNoEscapeThroughAWall) {
     }
 }
 
+// Any int the command language passes as a place or an angle gives defined,
+// finite results: far-off places saturate at 2^30 when truncated, so boxes and
+// the snapshot never overflow.
+TEST(HostileSettings, FarOffPlacesAndAnglesStayDefined) {
+    Arena arena;
+    Player& p = arena.player(2); // facing left: the angle is mirrored
+    p.setPosition(INT_MAX, INT_MIN);
+    const Bounds box = p.hitBox();
+    EXPECT_EQ(box.left, 1 << 30);
+    EXPECT_EQ(box.right, (1 << 30) + 30);
+    EXPECT_EQ(box.top, -(1 << 30));
+    EXPECT_EQ(box.bottom, -(1 << 30) + 40);
+    takeConfigSnapshot();
+    EXPECT_EQ(configSnapshot.players[1].x, 1 << 30);
+    EXPECT_EQ(configSnapshot.players[1].y, -(1 << 30));
+
+    p.setAimAngle(INT_MIN);
+    EXPECT_EQ(p.aimAngle, 180.0f + 2147483648.0f);
+    EXPECT_TRUE(std::isfinite(p.aimDirX) && std::isfinite(p.aimDirY));
+
+    EXPECT_EQ(truncateToInt(std::nanf("")), 0);
+    EXPECT_EQ(truncateToInt(-2.9f), -2);
+    EXPECT_EQ(truncateToInt(1e30), 1 << 30);
+}
+
 } // namespace
