@@ -1,6 +1,7 @@
 // Walking, friction, jumping, gravity, the walls, floor and ceiling, and bouncing
 // off the other player, played through the real frame step.
 #include "app/app_state.h"
+#include "command/interpreter.h"
 #include "game/game_state.h"
 #include "tests/support/headless_game.h"
 
@@ -220,6 +221,49 @@ TEST(HostileSettings, NoNaNNoInfinityAndNoEscapeThroughAWall) {
                 ASSERT_LE(p.x, static_cast<float>(playArea.right - p.frameWidth()));
                 ASSERT_GE(p.y, 0.0f) << "frame " << frame;
                 ASSERT_LE(p.y, floorY(p)) << "frame " << frame;
+            }
+        });
+    }
+}
+
+// The same through the command language, typed between the frames of a match.
+TEST(HostileSettings, CommandsTypedDuringAMatchKeepTheFightersInside) {
+    Arena arena({.width = 320, .height = 240});
+    const char* const lines[] = {
+        "SET GRAV 3e38",
+        "SET JUMPVEL 1 -3e38",
+        "SET POS 1 2147483647 -2147483648",
+        "SET POS 2 -2147483648 2147483647",
+        "SET GRAV -3e38",
+        "SET JUMPVEL 2 3e38",
+        "SET POS 1 100 100;SET POS 2 100 100",
+        "SET GRAV 1e-45",
+        "RESTART",
+        "SET GRAV 0;SET POS 2 -5 -5",
+    };
+    const std::uint8_t keys[] = {'W', 'A', 'D', 'E', 'R', 'F', 'G', 'H',
+                                 'I', 'J', 'L', 'O', 'U', 'K', 'N', 'M'};
+    std::uint32_t state = 99;
+    for (const char* line : lines) {
+        ExecuteCommandLine(line);
+        std::vector<HeldKeys> table;
+        for (int f = 0; f < 30; ++f) {
+            HeldKeys row{1, {}};
+            for (std::uint8_t k : keys) {
+                state = state * 1664525u + 1013904223u;
+                if ((state >> 28) < 6) row.keys.push_back(k);
+            }
+            table.push_back(row);
+        }
+        arena.game().play(table, [&](int frame) {
+            for (int n = 1; n <= 2; ++n) {
+                const Player& p = arena.player(n);
+                ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y)) << line << " " << frame;
+                ASSERT_TRUE(std::isfinite(p.vx) && std::isfinite(p.vy)) << line << " " << frame;
+                ASSERT_GE(p.x, 0.0f) << line << " " << frame;
+                ASSERT_LE(p.x, static_cast<float>(playArea.right - p.frameWidth()));
+                ASSERT_GE(p.y, 0.0f) << line << " " << frame;
+                ASSERT_LE(p.y, floorY(p)) << line << " " << frame;
             }
         });
     }
