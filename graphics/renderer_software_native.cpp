@@ -142,26 +142,27 @@ void bitBlt(DeviceContextObject* destination, std::int64_t x, std::int64_t y, st
         j0 = std::max(j0, -sourceY);
         j1 = std::min<std::int64_t>(j1, from.height - sourceY);
     }
+    if (i0 >= i1) return;
+    const std::size_t count = static_cast<std::size_t>(i1 - i0);
     for (std::int64_t j = j0; j < j1; ++j) {
-        for (std::int64_t i = i0; i < i1; ++i) {
-            std::uint32_t& out = to.at(x + i, y + j);
-            switch (op) {
-            case RasterOp::Copy:
-                out = from.at(sourceX + i, sourceY + j);
-                break;
-            case RasterOp::And:
-                out &= from.at(sourceX + i, sourceY + j);
-                break;
-            case RasterOp::Paint:
-                out |= from.at(sourceX + i, sourceY + j);
-                break;
-            case RasterOp::Whiteness:
-                out = 0x00FFFFFFu;
-                break;
-            case RasterOp::Fill:
-                out = fill;
-                break;
-            }
+        std::uint32_t* out = &to.at(x + i0, y + j);
+        const std::uint32_t* in = usesSource ? &from.at(sourceX + i0, sourceY + j) : nullptr;
+        switch (op) {
+        case RasterOp::Copy:
+            std::copy(in, in + count, out);
+            break;
+        case RasterOp::And:
+            for (std::size_t i = 0; i < count; ++i) out[i] &= in[i];
+            break;
+        case RasterOp::Paint:
+            for (std::size_t i = 0; i < count; ++i) out[i] |= in[i];
+            break;
+        case RasterOp::Whiteness:
+            std::fill(out, out + count, 0x00FFFFFFu);
+            break;
+        case RasterOp::Fill:
+            std::fill(out, out + count, fill);
+            break;
         }
     }
 }
