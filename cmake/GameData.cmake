@@ -55,3 +55,10 @@ add_custom_command(OUTPUT ${BRAWLEX_ICON}
     DEPENDS ${CMAKE_SOURCE_DIR}/art/icon.pixmap ${pixelmap_tool_dependency}
     COMMENT "Drawing brawlex.ico")
 add_custom_target(brawlex_icon ALL DEPENDS ${BRAWLEX_ICON})
+
+# The start-up benchmark needs the Windows program's objects, which are defined
+# after this file is read; it is added once the whole project has been read.
+if(WIN32)
+    cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR}
+        CALL include ${CMAKE_SOURCE_DIR}/cmake/StartupBench.cmake)
+endif()
