@@ -88,10 +88,9 @@ TEST_F(RendererAgreement, SpritesThinLinesAndPixels) {
     expectSame([](int x, int y) { return !inWideLineArea(x, y); });
 }
 
-// Lines drawn with a two-pixel pen. Disabled while the two renderers differ: GDI
-// widens an even-width pen toward the top and left of the line (a horizontal line at
-// y covers rows y - 1 and y), the software renderer toward the bottom and right
-// (rows y and y + 1). Run with --gtest_also_run_disabled_tests to see it.
-TEST_F(RendererAgreement, DISABLED_TwoPixelLines) {
+// Lines drawn with a two-pixel pen (the grapple charge line): GDI widens an
+// even-width pen toward the top and left of the line (a horizontal line at y covers
+// rows y - 1 and y), and so must the software renderer.
+TEST_F(RendererAgreement, TwoPixelLines) {
     expectSame(inWideLineArea);
 }
