@@ -6,6 +6,7 @@ RendererAgreement compares it with the software renderer's drawing."""
 import os
 import shutil
 import struct
+import subprocess
 import unittest
 
 from brawlex_harness import Game, game_dir
@@ -49,6 +50,19 @@ class RendererAgreementTest(unittest.TestCase):
         # Sprites, grey lines, coloured lines and white pixels on black: a window that
         # was never drawn into would be one or two colours.
         self.assertGreater(len(colours), 20)
+
+        # The native half: the software renderer draws the same scene and must match
+        # this picture pixel for pixel. The native tree sits beside the Windows tree.
+        native_tests = os.path.join(os.path.dirname(os.path.abspath(os.path.join(folder, ".."))),
+                                    "native", "brawlex_unit_tests")
+        if not os.path.exists(native_tests):
+            self.skipTest(f"no native unit tests at {native_tests}")
+        result = subprocess.run([native_tests, "--gtest_filter=RendererAgreement.*"],
+                                env=dict(os.environ, BRAWLEX_GDI_SCENE=output),
+                                stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                                timeout=300)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertNotIn("[  SKIPPED ]", result.stdout, result.stdout)
 
 
 if __name__ == "__main__":
