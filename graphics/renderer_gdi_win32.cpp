@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -170,45 +172,47 @@ Bounds Renderer::bitmapBounds(BitmapHandle bitmap) const {
     return {0, 0, info.bmWidth - 1, info.bmHeight - 1};
 }
 
-BitmapHandle Renderer::rotateBitmap(BitmapHandle source, double theta, int pivotX, int pivotY) {
-    if (!source || !windowDC) return nullptr;
-    const Bounds size = bitmapBounds(source);
+namespace {
+
+// Reads the source's pixels, hands them to `transform` (source pixels, output
+// buffer of the same size, width, height) and makes a new screen-format bitmap of
+// the result. Null when the source has no pixels or they cannot be read.
+template <typename Transform>
+BitmapHandle transformBitmap(HDC screen, BitmapHandle source, const Bounds& size,
+                             Transform transform) {
     const int width = size.right + 1;
     const int height = size.bottom + 1;
-    PixelJob job(hdcOf(windowDC), width, height);
+    PixelJob job(screen, width, height);
     if (!job.ready()) return nullptr;
     std::vector<std::uint32_t> src;
     if (!job.read(hbitmapOf(source), src)) return nullptr;
     std::vector<std::uint32_t> dst(job.count(), 0);
-    rotatePixels(src.data(), dst.data(), width, height, theta, pivotX, pivotY);
+    transform(src.data(), dst.data(), width, height);
     return job.finish(dst);
+}
+
+} // namespace
+
+BitmapHandle Renderer::rotateBitmap(BitmapHandle source, double theta, int pivotX, int pivotY) {
+    if (!source || !windowDC) return nullptr;
+    return transformBitmap(hdcOf(windowDC), source, bitmapBounds(source),
+                           [&](const std::uint32_t* src, std::uint32_t* dst, int w, int h) {
+                               rotatePixels(src, dst, w, h, theta, pivotX, pivotY);
+                           });
 }
 
 BitmapHandle Renderer::mirrorBitmap(BitmapHandle source) {
     if (!source || !windowDC) return nullptr;
-    const Bounds size = bitmapBounds(source);
-    const int width = size.right + 1;
-    const int height = size.bottom + 1;
-    PixelJob job(hdcOf(windowDC), width, height);
-    if (!job.ready()) return nullptr;
-    std::vector<std::uint32_t> src;
-    if (!job.read(hbitmapOf(source), src)) return nullptr;
-    std::vector<std::uint32_t> dst(job.count(), 0);
-    mirrorPixels(src.data(), dst.data(), width, height);
-    return job.finish(dst);
+    return transformBitmap(hdcOf(windowDC), source, bitmapBounds(source), mirrorPixels);
 }
 
 BitmapHandle Renderer::makeMask(BitmapHandle source) {
     if (!source || !windowDC) return nullptr;
-    const Bounds size = bitmapBounds(source);
-    const int width = size.right + 1;
-    const int height = size.bottom + 1;
-    PixelJob job(hdcOf(windowDC), width, height);
-    if (!job.ready()) return nullptr;
-    std::vector<std::uint32_t> pixels;
-    if (!job.read(hbitmapOf(source), pixels)) return nullptr;
-    maskPixels(pixels.data(), width, height);
-    return job.finish(pixels);
+    return transformBitmap(hdcOf(windowDC), source, bitmapBounds(source),
+                           [](const std::uint32_t* src, std::uint32_t* dst, int w, int h) {
+                               std::copy(src, src + static_cast<std::size_t>(w) * h, dst);
+                               maskPixels(dst, w, h);
+                           });
 }
 
 void Renderer::drawMasked(BitmapHandle image, BitmapHandle mask, int x, int y, int left, int top,
