@@ -524,29 +524,54 @@ def wine_environment():
     return env
 
 
+# What ensure_prefix sets in the prefix after wineboot; raise PREFIX_VERSION whenever
+# this list changes, so that prefixes made before get the new settings too.
+PREFIX_VERSION = 2
+PREFIX_SETTINGS = (
+    # A crash ends the program with a report on stderr instead of a dialog that would
+    # wait for a click.
+    ["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog",
+     "/t", "REG_DWORD", "/d", "0", "/f"],
+    # Xvfb has no window manager: with managed windows Wine waits for one (about 2 s)
+    # whenever a shown window is destroyed, as the loading dialog is at every start.
+    ["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+     "/d", "N", "/f"],
+)
+
+
+def _prefix_version(marker):
+    """The settings version a prefix was made or brought up to; 1 for the marker of
+    the first harness ("ok"), 0 when there is no marker."""
+    try:
+        with open(marker) as f:
+            text = f.read().strip()
+    except OSError:
+        return 0
+    return int(text) if text.isdigit() else 1
+
+
 def ensure_prefix(timeout=300.0):
-    """Makes the private Wine prefix once; later calls return at once."""
+    """Makes the private Wine prefix once, or brings an older one up to the current
+    settings; later calls return at once."""
     prefix = wine_prefix()
     ready = os.path.join(prefix, ".brawlex-ready")
-    if os.path.exists(ready):
+    version = _prefix_version(ready)
+    if version >= PREFIX_VERSION:
         return prefix
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
     env = wine_environment()
     display = VirtualDisplay()
     try:
         env["DISPLAY"] = display.name
-        steps = [
-            ["wineboot", "-i"],
-            # A crash ends the program with a report on stderr instead of a dialog
-            # that would wait for a click.
-            ["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog",
-             "/t", "REG_DWORD", "/d", "0", "/f"],
-        ]
+        # An existing prefix keeps what wineboot made; the settings are all re-applied
+        # (each "reg add /f" overwrites, so that is harmless).
+        steps = ([] if version else [["wineboot", "-i"]]) + list(PREFIX_SETTINGS)
         deadline = time.monotonic() + timeout
         for step in steps:
             subprocess.run(step, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, check=True,
                            timeout=max(deadline - time.monotonic(), 1))
+        # The registry is written to disk when the server ends.
         subprocess.run(["wineserver", "-w"], env=env, check=False,
                        timeout=max(deadline - time.monotonic(), 1))
     except subprocess.TimeoutExpired:
@@ -556,7 +581,7 @@ def ensure_prefix(timeout=300.0):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         display.stop()
     with open(ready, "w") as marker:
-        marker.write("ok\n")
+        marker.write(f"{PREFIX_VERSION}\n")
     return prefix
 
 
