@@ -10,6 +10,9 @@
 //   brawlex_probe command HWND ID      posts WM_COMMAND(ID, BN_CLICKED) to a dialog
 //   brawlex_probe settext HWND ID TEXT sets the text of dialog control ID
 //   brawlex_probe activate HWND        brings a window to the foreground
+//   brawlex_probe watch TITLE MS       reports the top-level window of that title each
+//                                      time it changes, until it is gone again or MS
+//                                      milliseconds pass (for short-lived windows)
 //
 // HWND and ID are decimal or 0x-prefixed hexadecimal. Exit code 0 on success, 1 for
 // bad usage, 2 when the window or control does not exist or the call failed.
@@ -92,14 +95,15 @@ std::string windowText(HWND window) {
         return {};
     }
     if (length > 1 << 20) length = 1 << 20;
-    std::vector<char> buffer(length + 2, '\0');
+    // Room to spare: the text may grow between the two messages.
+    std::vector<char> buffer(length + 1024, '\0');
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutA(window, WM_GETTEXT, buffer.size(),
                              reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
                              sendTimeoutMs, &copied)) {
         return {};
     }
-    if (copied > length) copied = length;
+    if (copied >= buffer.size()) copied = buffer.size() - 1;
     return std::string(buffer.data(), copied);
 }
 
@@ -179,6 +183,40 @@ int listWindows() {
     return 0;
 }
 
+// Polls every millisecond for a top-level window (not the probe's own) titled title
+// and prints its description whenever it differs from the last one printed. Ends when
+// a window seen before is gone, or after timeoutMs: exit code 0 when it was seen.
+int watchWindow(const std::string& title, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    const DWORD self = GetCurrentProcessId();
+    std::map<DWORD, std::string> names;
+    std::string last;
+    bool seen = false;
+    while (GetTickCount() - start < timeoutMs) {
+        std::vector<HWND> windows;
+        EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));
+        bool present = false;
+        for (HWND window : windows) {
+            DWORD processId = 0;
+            GetWindowThreadProcessId(window, &processId);
+            if (processId == self || windowText(window) != title) continue;
+            present = true;
+            if (!seen) names = processNames();
+            seen = true;
+            const std::string description = describeWindow(window, names);
+            if (description != last) {
+                std::printf("%s\n", description.c_str());
+                std::fflush(stdout);
+                last = description;
+            }
+            break;
+        }
+        if (seen && !present) return 0;
+        Sleep(1);
+    }
+    return seen ? 0 : 2;
+}
+
 int workArea() {
     RECT area{};
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) return 2;
@@ -202,7 +240,7 @@ HWND parseWindow(const char* text) {
 
 int usage() {
     std::fprintf(stderr, "usage: brawlex_probe windows|workarea|foreground|close HWND|click HWND "
-                         "ID|command HWND ID|settext HWND ID TEXT|activate HWND\n");
+                         "ID|command HWND ID|settext HWND ID TEXT|activate HWND|watch TITLE MS\n");
     return 1;
 }
 
@@ -218,6 +256,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc < 3) return usage();
+    if (command == "watch") {
+        unsigned long long timeoutMs = 0;
+        if (argc < 4 || !parseNumber(argv[3], timeoutMs) || timeoutMs > 0xffffffffULL) {
+            return usage();
+        }
+        return watchWindow(argv[2], static_cast<DWORD>(timeoutMs));
+    }
     HWND window = parseWindow(argv[2]);
     if (window == nullptr) {
         std::fprintf(stderr, "brawlex_probe: no window %s\n", argv[2]);

@@ -201,9 +201,10 @@ class ReadmePictures(FightTestCase):
         folder = os.path.join(_SOURCE_DIR, "docs", "images")
         os.makedirs(folder, exist_ok=True)
         path = os.path.join(folder, name)
-        ppm = (f"P6\n{shot.width} {shot.height}\n255\n".encode() + shot.data)
+        ppm = f"P6\n{shot.width} {shot.height}\n255\n".encode() + shot.data
         subprocess.run(["convert", "ppm:-", "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
-                        "+repage", "-scale", f"{100 * scale}%", "-strip", path], input=ppm, check=True, timeout=30)
+                        "+repage", "-scale", f"{100 * scale}%", "-strip", path],
+                       input=ppm, check=True, timeout=30)
         print(f"\nwrote {path}")
 
     def test_pictures(self):
