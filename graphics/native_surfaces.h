@@ -4,6 +4,7 @@
 
 #include "graphics/handles.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -29,6 +30,11 @@ struct WindowObject {
         return frontBuffer[static_cast<std::size_t>(y) * width + x];
     }
 };
+
+// Bitmaps, pens and device contexts of the software renderer made and not yet
+// deleted, stock objects aside: what a count of the process's GDI objects is to the
+// Windows program. Tests check with it that nothing leaks per frame or per draw.
+std::size_t liveSurfaceObjects();
 
 // The 0x00RRGGBB value of a COLORREF, and back.
 constexpr std::uint32_t pixelOf(Colour colour) {

@@ -45,6 +45,9 @@ constexpr std::int64_t maxLineCoordinate = std::int64_t{1} << 27;
 constexpr int maxPenWidth = 4096;
 
 PenObject stockBlackPen{1, 0};
+
+// Bitmaps, pens and DCs made and not yet deleted (stock objects are never counted).
+std::size_t liveObjects = 0;
 BrushObject stockBlackBrush{0};
 
 struct Surface {
@@ -69,6 +72,7 @@ bool validSize(std::int64_t width, std::int64_t height) {
 BitmapObject* newBitmap(int width, int height) {
     if (!validSize(width, height)) return nullptr;
     auto* bitmap = new BitmapObject;
+    ++liveObjects;
     bitmap->width = width;
     bitmap->height = height;
     bitmap->pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
@@ -373,6 +377,7 @@ void Renderer::init(WindowHandle w) {
     windowDC->window = w;
     backDC = new DeviceContextObject;
     spriteDC = new DeviceContextObject;
+    liveObjects += 3;
     clearBrush = &stockBlackBrush;
     backBitmap = newBitmap(clientBounds.right, clientBounds.bottom);
     savedBitmap = selectBitmap(backDC, backBitmap);
@@ -389,6 +394,7 @@ void Renderer::shutdown() {
     delete windowDC;
     delete backDC;
     delete spriteDC;
+    liveObjects -= 3;
     windowDC = backDC = spriteDC = nullptr;
     backBitmap = savedBitmap = nullptr;
     clearBrush = nullptr;
@@ -398,6 +404,7 @@ BitmapHandle Renderer::loadBitmap(const char* fileName) {
     std::optional<BmpImage> image = readBmpFile(fileName);
     if (!image) return nullptr;
     auto* bitmap = new BitmapObject;
+    ++liveObjects;
     bitmap->width = image->width;
     bitmap->height = image->height;
     bitmap->pixels = std::move(image->pixels);
@@ -446,11 +453,13 @@ void Renderer::drawMasked(BitmapHandle image, BitmapHandle mask, int x, int y, i
     BitmapObject* previous = selectBitmap(spriteDC, image);
     // The mask goes through a DC of its own, made and deleted for this one draw.
     auto* maskDC = new DeviceContextObject;
+    ++liveObjects;
     BitmapObject* maskPrevious = selectBitmap(maskDC, mask);
     bitBlt(backDC, toX, toY, width, height, maskDC, left, top, RasterOp::And);
     bitBlt(backDC, toX, toY, width, height, spriteDC, left, top, RasterOp::Paint);
     selectBitmap(maskDC, maskPrevious);
     delete maskDC;
+    --liveObjects;
     selectBitmap(spriteDC, previous);
 }
 
@@ -532,13 +541,22 @@ void Renderer::present(std::uint8_t clear) {
 
 PenHandle createSolidPen(int width, Colour colour) {
     // A width of 0 or less draws one pixel wide, as on the platform.
+    ++liveObjects;
     return new PenObject{std::clamp(width, 1, maxPenWidth), colour & 0x00FFFFFFu};
 }
 
 void deletePen(PenHandle pen) {
-    if (pen != &stockBlackPen) delete pen;
+    if (pen == nullptr || pen == &stockBlackPen) return;
+    delete pen;
+    --liveObjects;
 }
 
 void deleteBitmap(BitmapHandle bitmap) {
+    if (bitmap == nullptr) return;
     delete bitmap;
+    --liveObjects;
+}
+
+std::size_t liveSurfaceObjects() {
+    return liveObjects;
 }
