@@ -298,20 +298,25 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 namespace {
 
-// The millisecond clock that measures the frame slice. GetTickCount advances in
-// steps of the system tick (10 to 16 ms), so a frame that straddles a step reads
-// as a whole slice and the next frame follows at once, while the others sleep the
-// full 10 ms: frames come in uneven bursts. The multimedia clock counts in the same
-// milliseconds and wraps the same way, and with the 1 ms timer resolution set below
-// it is exact to the millisecond.
-std::uint32_t sliceClock() {
-    return static_cast<std::uint32_t>(timeGetTime());
+// A monotonic clock in microseconds for the frame slices. GetTickCount advances in
+// steps of the system tick (10 to 16 ms), far too coarse to time a 10 ms slice.
+std::uint64_t sliceClock() {
+    static const LONGLONG ticksPerSecond = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return frequency.QuadPart;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const auto ticks = static_cast<std::uint64_t>(now.QuadPart);
+    const auto perSecond = static_cast<std::uint64_t>(ticksPerSecond);
+    return ticks / perSecond * 1000000u + ticks % perSecond * 1000000u / perSecond;
 }
 
 // Handles every waiting message and runs a frame per 10 ms slice until the quit
 // message arrives.
 void runMainLoop() {
-    // A 1 ms timer resolution while the game runs, so that the sleep after a frame
+    // A 1 ms timer resolution while the game runs, so that the sleep before a frame
     // lasts what it asks for instead of a whole default scheduler tick (~15.6 ms).
     const bool fineTimer = timeBeginPeriod(1) == TIMERR_NOERROR;
 #ifdef BRAWLEX_FRAME_STATS
@@ -319,30 +324,34 @@ void runMainLoop() {
     stats.begin();
 #endif
 
+    FramePacer pacer;
     MSG message;
     for (;;) {
-        const std::uint32_t t0 = sliceClock();
+        // Every waiting message is handled before the next frame.
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) break;
             TranslateMessage(&message);
             DispatchMessageA(&message);
             continue;
         }
-        if (isActive) {
-#ifdef BRAWLEX_FRAME_STATS
-            stats.frameStarted();
-#endif
-            runFrame();
-#ifdef BRAWLEX_FRAME_STATS
-            stats.frameEnded();
-#endif
-            const std::uint32_t pause = sleepAfterFrame(t0, sliceClock());
-            if (pause) Sleep(pause);
-        } else {
+        if (!isActive) {
             // Paused: block until a message arrives instead of polling the queue.
             // Activation comes as a message, so frames resume on the next idle pass.
             WaitMessage();
+            continue;
         }
+        const std::uint32_t pause = pacer.millisecondsUntilFrame(sliceClock());
+        if (pause) {
+            Sleep(pause);
+            continue;
+        }
+#ifdef BRAWLEX_FRAME_STATS
+        stats.frameStarted();
+#endif
+        runFrame();
+#ifdef BRAWLEX_FRAME_STATS
+        stats.frameEnded();
+#endif
     }
 
 #ifdef BRAWLEX_FRAME_STATS

@@ -4,24 +4,70 @@
 
 #include <cstdint>
 
-TEST(SleepAfterFrame, SleepsOutTheRestOfTheSlice) {
+namespace {
+
+constexpr std::uint64_t ms = 1000; // microseconds
+
+} // namespace
+
+TEST(FramePacer, SleepsOutTheRestOfTheSlice) {
+    FramePacer pacer;
+    EXPECT_EQ(pacer.millisecondsUntilFrame(1000 * ms), 0u); // the first frame runs at once
     struct Case {
-        std::uint32_t t0, t1, sleep;
+        std::uint64_t now;
+        std::uint32_t sleep;
     };
     const Case cases[] = {
-        {1000, 1000, 10},                     // nothing elapsed: the whole slice
-        {1000, 1003, 7},                      // 3 ms frame
-        {1000, 1009, 1},     {1000, 1010, 0}, // exactly one slice: no sleep
-        {1000, 1012, 0},                      // 12 ms frame: next one follows at once
-        {0, 0xFFFFFFFFu, 0},                  // ~49 days: never a huge sleep
+        {1003 * ms, 7},     // a 3 ms frame sleeps 7 ms
+        {1003 * ms + 1, 7}, // part of a millisecond rounds up: never a busy wait
+        {1009 * ms + 999, 1},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(sleepAfterFrame(c.t0, c.t1), c.sleep) << c.t0 << " -> " << c.t1;
+    for (const Case& c : cases) EXPECT_EQ(pacer.millisecondsUntilFrame(c.now), c.sleep) << c.now;
+    EXPECT_EQ(pacer.millisecondsUntilFrame(1010 * ms), 0u); // the next slice has begun
 }
 
-TEST(SleepAfterFrame, TickCounterWrapAroundIsHarmless) {
-    // The 32-bit millisecond counter wraps between the two readings.
-    EXPECT_EQ(sleepAfterFrame(0xFFFFFFFEu, 1u), 7u); // 3 ms across the wrap
-    EXPECT_EQ(sleepAfterFrame(0xFFFFFFFAu, 6u), 0u); // 12 ms across the wrap
-    EXPECT_EQ(sleepAfterFrame(0xFFFFFFFFu, 0u), 9u); // 1 ms across the wrap
+TEST(FramePacer, OvershootingSleepsDoNotSlowTheGame) {
+    // Every sleep overshoots by 0.3 ms and every frame takes 0.7 ms: a hundred frames
+    // still take one second, because each slice starts where the last one ended.
+    FramePacer pacer;
+    std::uint64_t now = 0;
+    int frames = 0;
+    std::uint64_t firstFrame = 0;
+    std::uint64_t lastFrame = 0;
+    while (frames < 101) {
+        const std::uint32_t sleep = pacer.millisecondsUntilFrame(now);
+        if (sleep == 0) {
+            if (frames == 0) firstFrame = now;
+            lastFrame = now;
+            ++frames;
+            now += 700; // the frame's work
+        } else {
+            now += sleep * ms + 300;
+        }
+    }
+    const std::uint64_t hundredFrames = lastFrame - firstFrame;
+    EXPECT_GE(hundredFrames, 1000 * ms - 1 * ms);
+    EXPECT_LE(hundredFrames, 1000 * ms + 1 * ms);
+}
+
+TEST(FramePacer, AnOverrunningFrameIsFollowedAtOnceWithoutABurst) {
+    FramePacer pacer;
+    EXPECT_EQ(pacer.millisecondsUntilFrame(0), 0u);
+    // A 12 ms frame: the next slice (10..20 ms) has begun, so the next frame runs now,
+    // and the one after keeps to the cadence.
+    EXPECT_EQ(pacer.millisecondsUntilFrame(12 * ms), 0u);
+    EXPECT_EQ(pacer.millisecondsUntilFrame(13 * ms), 7u);
+    EXPECT_EQ(pacer.millisecondsUntilFrame(20 * ms), 0u);
+    // Half a second lost in a modal box: one frame now, then a fresh cadence from
+    // here, not fifty frames in a row.
+    EXPECT_EQ(pacer.millisecondsUntilFrame(520 * ms), 0u);
+    EXPECT_EQ(pacer.millisecondsUntilFrame(521 * ms), 9u);
+    EXPECT_EQ(pacer.millisecondsUntilFrame(530 * ms), 0u);
+}
+
+TEST(FramePacer, AtMostOneFramePerSlice) {
+    FramePacer pacer;
+    EXPECT_EQ(pacer.millisecondsUntilFrame(0), 0u);
+    EXPECT_GT(pacer.millisecondsUntilFrame(0), 0u); // asked again in the same slice
+    EXPECT_GT(pacer.millisecondsUntilFrame(9 * ms + 999), 0u);
 }
