@@ -478,6 +478,16 @@ class Game:
     def type_text(self, text, delay_ms=20):
         self.xdotool("type", "--delay", delay_ms, text)
 
+    def open_console(self, timeout=20.0):
+        """Taps the backtick key in the game window and waits for the console dialog;
+        returns it with the keyboard focus on it. (Holding the key past its repeat
+        delay would close the console again: it is also the console's closing key.)"""
+        self.focus()
+        self.press("grave")
+        console = self.wait_for_window(DIALOG_CLASS, "Console", exe=self.exe, timeout=timeout)
+        self.focus("Console")
+        return console
+
     # ----- screen ---------------------------------------------------------------
     def screenshot(self, save_as=None):
         """The whole virtual screen as an Image; save_as also writes a PNG of it to the

@@ -105,3 +105,18 @@ def bitmap_24(width, height, pixel):
     header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
     return header + info + data
+
+
+def assert_walks(game, area, side, key, direction):
+    """Holds key and waits until the fighter of side (0 or 1) has moved 40 pixels in
+    direction (+1 right, -1 left) on screen."""
+    box = half(area, side)
+    start = poll(lambda: mean_x(game.screenshot(), box), 15,
+                 what=f"player {side + 1} on screen")
+    game.focus()
+    game.hold(key)
+    try:
+        poll(lambda: (mean_x(game.screenshot(), box) - start) * direction > 40, 15,
+             what=f"player {side + 1} to walk while {key} is held")
+    finally:
+        game.release(key)

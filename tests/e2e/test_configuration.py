@@ -5,28 +5,14 @@ that takes the rest of its line (a QUIT) with it while the next line still runs.
 import time
 import unittest
 
-from brawlex_harness import DATA_FILES, DIALOG_CLASS, MAIN_CLASS, GameTestCase, poll
-from scenario_support import P2_KEYS, half, mean_x, wait_settled
+from brawlex_harness import DATA_FILES, DIALOG_CLASS, MAIN_CLASS, GameTestCase
+from scenario_support import P2_KEYS, assert_walks, wait_settled
 
 PICTURES_AND_HELP = tuple(f for f in DATA_FILES if not f.endswith(".cfg"))
 QUIET_CONFIG = "// no key bindings needed here\n"
 
 
 class ConfigurationTest(GameTestCase):
-    def walks(self, area, side, key, direction):
-        """Holds key and waits until the fighter of side has moved 40 pixels in
-        direction (+1 right, -1 left)."""
-        box = half(area, side)
-        start = poll(lambda: mean_x(self.game.screenshot(), box), 15,
-                     what=f"player {side + 1} on screen")
-        self.game.focus()
-        self.game.hold(key)
-        try:
-            poll(lambda: (mean_x(self.game.screenshot(), box) - start) * direction > 40, 15,
-                 what=f"player {side + 1} to walk while {key} is held")
-        finally:
-            self.game.release(key)
-
     def test_without_config_the_default_keys_drive_the_fighters(self):
         # The message box itself is checked with the window; here: after OK the
         # defaults are in force, player 2's included.
@@ -36,7 +22,7 @@ class ConfigurationTest(GameTestCase):
         self.game.click(box, 1)
         area = self.game.main_window()["client"]
         wait_settled(self.game, area)
-        self.walks(area, 1, P2_KEYS["left"], -1)
+        assert_walks(self.game, area, 1, P2_KEYS["left"], -1)
 
     def test_an_alias_from_config_run_by_autoexec_quits_the_game(self):
         self.game.start(PICTURES_AND_HELP, config="ALIAS BYE QUIT\n", autoexec="bye\n")
@@ -55,7 +41,7 @@ class ConfigurationTest(GameTestCase):
         self.assertTrue(self.game.running(), "the game ended")
         self.assertTrue(self.game.windows(cls=MAIN_CLASS, visible=True))
         self.assertFalse(self.game.windows(DIALOG_CLASS, visible=True, exe=self.game.exe))
-        self.walks(area, 0, "d", +1)
+        assert_walks(self.game, area, 0, "d", +1)
         self.assertTrue(self.game.running())
 
 

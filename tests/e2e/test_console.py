@@ -19,12 +19,7 @@ class ConsoleTestCase(GameTestCase):
         self.game.main_window()
 
     def open_console(self):
-        self.game.focus()
-        self.game.press("grave")
-        console = self.game.wait_for_window(DIALOG_CLASS, "Console", exe=self.game.exe,
-                                            timeout=20)
-        self.game.focus("Console")
-        return console
+        return self.game.open_console()
 
     def wait_closed(self):
         self.game.wait_for_no_window(DIALOG_CLASS, "Console", exe=self.game.exe, timeout=20)

@@ -16,8 +16,8 @@ import unittest
 
 from brawlex_harness import (_SOURCE_DIR, DATA_FILES, DIALOG_CLASS, MAIN_CLASS, GameTestCase,
                              poll)
-from scenario_support import (HEADSHOT_PHRASES, P1_KEYS, P2_KEYS, RED, WHITE, colour_count,
-                              half, hp_box, lit, mean_x, top_row, wait_settled)
+from scenario_support import (HEADSHOT_PHRASES, P1_KEYS, P2_KEYS, RED, WHITE, assert_walks,
+                              colour_count, half, hp_box, lit, top_row, wait_settled)
 
 INPUT, OUTPUT = 1001, 1000
 
@@ -32,16 +32,7 @@ class FightTestCase(GameTestCase):
         return wait_settled(self.game, self.area)
 
     def walks(self, side, key, direction):
-        """Holds key until the fighter of side has moved 40 pixels (+1 right, -1 left)."""
-        box = half(self.area, side)
-        start = mean_x(self.game.screenshot(), box)
-        self.game.focus()
-        self.game.hold(key)
-        try:
-            poll(lambda: (mean_x(self.game.screenshot(), box) - start) * direction > 40, 15,
-                 what=f"player {side + 1} to walk while {key} is held")
-        finally:
-            self.game.release(key)
+        assert_walks(self.game, self.area, side, key, direction)
 
     def death_box(self, caption=None, timeout=60):
         box = self.game.message_box(caption=caption, timeout=timeout)
@@ -54,12 +45,7 @@ class FightTestCase(GameTestCase):
         self.assertTrue(self.game.running())
 
     def open_console(self):
-        self.game.focus()
-        self.game.press("grave")
-        console = self.game.wait_for_window(DIALOG_CLASS, "Console", exe=self.game.exe,
-                                            timeout=20)
-        self.game.focus("Console")
-        return console
+        return self.game.open_console()
 
     def enter(self, console, line):
         self.game.type_text(line)
