@@ -92,6 +92,46 @@ TEST_F(ShippedFilesTest, AutoexecWelcomesAndChangesNothingElse) {
     EXPECT_EQ(consoleText.rfind("'WELCOME", 0), 0u);
 }
 
+// A blank after a semicolon gives the next command an empty first word, which runs
+// nothing; so the examples the files offer must run every command they hold.
+TEST_F(ShippedFilesTest, ExamplesRunEveryCommandTheyHold) {
+    folder.copyGameFile("config.cfg");
+    folder.copyGameFile("autoexec.cfg");
+    startGame(nullptr);
+    // autoexec.cfg's commented examples, uncommented.
+    std::istringstream autoexec(read("autoexec.cfg"));
+    std::string examples;
+    bool inExamples = false;
+    for (std::string line; std::getline(autoexec, line);) {
+        if (inExamples && line.starts_with("// ")) examples += line.substr(3) + "\n";
+        if (line.starts_with("// Examples")) inExamples = true;
+    }
+    folder.write("examples.cfg", examples);
+    ExecuteScriptFile("examples.cfg");
+    EXPECT_EQ(game->player(1).maxHp, 80);
+    EXPECT_EQ(game->player(2).maxHp, 80);
+    run("MOON");
+    EXPECT_EQ(gravity, 0.05f);
+    EXPECT_EQ(game->player(1).jumpVelocity, -4.0f);
+    EXPECT_EQ(game->player(2).jumpVelocity, -4.0f);
+    run("EARTH");
+    EXPECT_EQ(gravity, 0.25f);
+    EXPECT_EQ(game->player(1).jumpVelocity, -7.0f);
+    EXPECT_EQ(game->player(2).jumpVelocity, -7.0f);
+
+    // The help listings' examples.
+    folder.copyGameFile("cmdlist.txt");
+    folder.copyGameFile("varlist.txt");
+    for (const std::string& text : {read("cmdlist.txt"), read("varlist.txt")}) {
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);) {
+            const auto at = line.find("Example: ");
+            if (at == std::string::npos) continue;
+            EXPECT_EQ(line.find("; ", at), std::string::npos) << line.substr(at);
+        }
+    }
+}
+
 TEST_F(ShippedFilesTest, HelpListingsNameEveryCommandAndVariable) {
     folder.copyGameFile("cmdlist.txt");
     folder.copyGameFile("varlist.txt");
