@@ -17,7 +17,10 @@ int angleTo(PointF from, PointF to) {
     if (to.x == from.x) toX += 1e-10; // held in double so the nudge is not lost
     const double dx = toX - from.x;
     const float dy = to.y - from.y;
-    const int t = static_cast<int>(std::atan(dy / dx) * degreesPerRadian);
+    // Far out (beyond about a million pixels) the nudge is lost in the sum, and two
+    // equal points give 0 / 0; truncateToInt reads that NaN as 0, the angle equal
+    // points get nearer the origin.
+    const int t = truncateToInt(std::atan(dy / dx) * degreesPerRadian);
     if (toX < from.x) return t + 180;
     if (to.y < from.y) return t + 360;
     return t;

@@ -15,6 +15,15 @@ TEST(AngleTo, TruncatesLikeTheGameExpects) {
         EXPECT_EQ(angleTo({0, 0}, c.to), c.degrees) << c.to.x << "," << c.to.y;
 }
 
+TEST(AngleTo, EqualPointsGiveZeroNearAndFar) {
+    // Far out the nudge of the equal x is lost: the quotient is 0 / 0 there.
+    const PointF points[] = {{0, 0}, {100, 50}, {2.0e6f, 5}, {-3.0e7f, 1.0e9f}};
+    for (const PointF& p : points) EXPECT_EQ(angleTo(p, p), 0) << p.x << "," << p.y;
+    // Straight up and down keep their angles far out too.
+    EXPECT_EQ(angleTo({2.0e6f, 5}, {2.0e6f, 15}), 89);
+    EXPECT_EQ(angleTo({2.0e6f, 15}, {2.0e6f, 5}), 271);
+}
+
 TEST(BoxesOverlap, TouchingIsNotOverlapping) {
     EXPECT_FALSE(boxesOverlap({0, 0, 10, 10}, {10, 0, 20, 10}));
     EXPECT_TRUE(boxesOverlap({0, 0, 10, 10}, {9, 9, 20, 20}));
