@@ -25,6 +25,16 @@ std::string recalledLine() {
     return commandHistory[static_cast<std::size_t>(historyPos)];
 }
 
+// What the output box is given. Its text ends at the first NUL, and a NUL can reach
+// the console text from a script line or a shown binary file; shown as a blank, it
+// no longer hides everything printed before it.
+std::string outputText() {
+    std::string text = consoleText;
+    for (char& c : text)
+        if (c == '\0') c = ' ';
+    return text;
+}
+
 } // namespace
 
 std::array<ConsoleHotkey, 4> consoleHotkeys() {
@@ -37,7 +47,7 @@ std::array<ConsoleHotkey, 4> consoleHotkeys() {
 }
 
 void consoleOpened(const ConsoleWindow& window) {
-    window.setOutput(consoleText);
+    window.setOutput(outputText());
     clearKeyState();
 }
 
@@ -96,6 +106,6 @@ void consoleLineEntered(const std::string& line, const ConsoleWindow& window) {
     // quit again there, which is harmless.
     ExecuteCommandLine(line);
     historyPos = -1;
-    window.setOutput(consoleText);
+    window.setOutput(outputText());
     window.setInput(std::string());
 }

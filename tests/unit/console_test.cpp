@@ -176,6 +176,22 @@ TEST_F(ConsoleTest, EnterRunsTheLineEmptiesTheInputAndShowsNewestFirst) {
     EXPECT_EQ(native_platform::quitRequests, 0);
 }
 
+// The output box holds a text that ends at its first NUL; a NUL from a script line or
+// a shown binary file must not hide everything printed before it.
+TEST_F(ConsoleTest, NulBytesDoNotCutTheOutputShort) {
+    ScratchFolder folder;
+    folder.write("bin.dat", std::string("BM\0\0x\n", 6));
+    folder.write("nul.cfg", std::string("ECHO A\0B\n", 9));
+    consoleText = "earlier\r\n";
+    withConsole([](NativeConsole& console) {
+        console.enter("EXEC NUL.CFG");
+        console.enter("SHOWFILE BIN.DAT");
+        EXPECT_EQ(console.output, "SHOWFILE BIN.DAT\r\nBM  x\r\n\r\n\r\n"
+                                  "EXEC NUL.CFG\r\n'A B\r\nearlier\r\n");
+    });
+    EXPECT_NE(consoleText.find(std::string("'A\0B", 4)), std::string::npos); // kept as printed
+}
+
 TEST_F(ConsoleTest, EnterShowsOutputOfTheLineAndRunsEmptyAndLongLines) {
     withConsole([](NativeConsole& console) {
         console.enter("echo hello");
