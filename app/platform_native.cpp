@@ -97,7 +97,10 @@ std::uint8_t keyForCharacter(char character) {
     case '"':
         return 0xDE;
     // Control characters typed with Ctrl or a key of their own.
+    case 0x03:
+        return 0x03; // Ctrl+Break (VK_CANCEL)
     case '\b':
+    case 0x7F: // Ctrl+Backspace
         return 0x08;
     case '\t':
         return 0x09;
@@ -106,6 +109,14 @@ std::uint8_t keyForCharacter(char character) {
         return 0x0D;
     case 0x1B:
         return 0x1B;
+    case 0x1C: // Ctrl+backslash
+        return 0xDC;
+    case 0x1D: // Ctrl+]
+        return 0xDD;
+    case 0x1E: // Ctrl+Shift+6
+        return '6';
+    case 0x1F: // Ctrl+Shift+-
+        return 0xBD;
     case 0x00:
         return '2'; // Ctrl+Shift+2 types NUL
     default:
