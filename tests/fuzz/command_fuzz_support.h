@@ -4,15 +4,12 @@
 
 #include "app/platform_native.h"
 #include "command/aliases.h"
-#include "command/console_text.h"
 #include "command/interpreter.h"
 #include "config/key_bindings.h"
 #include "config/script_files.h"
-#include "game/game_state.h"
 #include "tests/support/headless_game.h"
 #include "tests/support/scratch_folder.h"
 
-#include <cstring>
 #include <memory>
 
 inline void startFuzzGame() {
@@ -31,15 +28,7 @@ inline void startFuzzGame() {
 
 // Puts back everything a command line can change, keeping the initialised players.
 inline void resetCommandState() {
-    consoleText.clear();
-    commandHistory.clear();
-    AliasTable.clear();
-    aliasRunStack.clear();
-    ActiveScriptFiles.clear();
-    echoEnabled = true;
-    std::memset(KeyBindings, 0, sizeof KeyBindings);
-    gravity = defaultGravity;
-    configSnapshot = ConfigSnapshot{};
+    resetCommandLanguageState();
     for (Player& player : players) {
         player.setMaxHp(50);
         player.setJumpVelocity(-7.0f);

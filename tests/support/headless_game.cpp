@@ -19,6 +19,18 @@
 
 #include <cstring>
 
+void resetCommandLanguageState() {
+    gravity = defaultGravity;
+    configSnapshot = ConfigSnapshot{};
+    std::memset(KeyBindings, 0, sizeof KeyBindings);
+    echoEnabled = true;
+    consoleText.clear();
+    commandHistory.clear();
+    AliasTable.clear();
+    aliasRunStack.clear();
+    ActiveScriptFiles.clear();
+}
+
 void resetProgramState() {
     players[0].release();
     players[1].release();
@@ -32,15 +44,7 @@ void resetProgramState() {
     clearKeyState();
     bullets.clear();
     clearBulletsRequested = 0;
-    gravity = defaultGravity;
-    configSnapshot = ConfigSnapshot{};
-    std::memset(KeyBindings, 0, sizeof KeyBindings);
-    echoEnabled = true;
-    consoleText.clear();
-    commandHistory.clear();
-    AliasTable.clear();
-    aliasRunStack.clear();
-    ActiveScriptFiles.clear();
+    resetCommandLanguageState();
     historyPos = -1;
     nativeConsoleDriver = nullptr;
     isActive = 1;

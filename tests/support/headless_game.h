@@ -15,6 +15,11 @@
 // Puts every global of the program back to its value at process start.
 void resetProgramState();
 
+// Puts back only what commands and scripts set outside the players: gravity, the
+// snapshot, key bindings, the echo flag, console text and history, aliases and the
+// running scripts. The players and the renderer stay as they are.
+void resetCommandLanguageState();
+
 // The keys the game tests bind to each player's actions (virtual-key codes).
 struct ActionKeys {
     std::uint8_t jump, left, right, grapple, aimUp, aimDown, attack, sword;
