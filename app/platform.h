@@ -1,5 +1,7 @@
-// The few platform services the portable code needs. platform_win32.cpp maps them
-// onto user32/kernel32; platform_native.cpp records them for tests and tools.
+// The few platform services the portable code needs. Each layer has its own file:
+// platform_win32.cpp maps them onto user32/kernel32, platform_sdl.cpp and
+// platform_web.cpp onto SDL and the page, and platform_headless.cpp records them for
+// tests and tools.
 #pragma once
 
 #include "graphics/handles.h"

@@ -1,9 +1,9 @@
-# Unit tests, the headless driver, benchmarks and fuzz targets of the native build.
+# Unit tests, the headless driver, benchmarks and fuzz targets, built for the host.
 enable_testing()
 
 file(GLOB test_support_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(brawlex_test_support STATIC ${test_support_sources})
-target_link_libraries(brawlex_test_support PUBLIC brawlex_native)
+target_link_libraries(brawlex_test_support PUBLIC brawlex_headless)
 target_include_directories(brawlex_test_support PUBLIC ${CMAKE_SOURCE_DIR})
 # Tests that read data files run in a scratch folder of their own; they find the
 # shipped files through these paths.
@@ -17,7 +17,8 @@ if(NOT BRAWLEX_FUZZ)
     include(GoogleTest)
     file(GLOB unit_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
     add_executable(brawlex_unit_tests ${unit_test_sources})
-    target_link_libraries(brawlex_unit_tests PRIVATE brawlex_test_support GTest::gtest_main)
+    target_link_libraries(brawlex_unit_tests PRIVATE brawlex_headless brawlex_test_support
+        GTest::gtest_main)
     gtest_discover_tests(brawlex_unit_tests
         DISCOVERY_MODE PRE_TEST
         PROPERTIES LABELS unit)
@@ -26,7 +27,8 @@ if(NOT BRAWLEX_FUZZ)
     file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench.cpp)
     if(benchmark_FOUND AND bench_sources)
         add_executable(brawlex_benchmarks ${bench_sources})
-        target_link_libraries(brawlex_benchmarks PRIVATE brawlex_test_support benchmark::benchmark_main)
+        target_link_libraries(brawlex_benchmarks PRIVATE brawlex_headless brawlex_test_support
+            benchmark::benchmark_main)
     endif()
 endif()
 
@@ -37,6 +39,6 @@ if(BRAWLEX_FUZZ)
         add_executable(${fuzz_name} ${fuzz_source})
         target_compile_options(${fuzz_name} PRIVATE -fsanitize=fuzzer)
         target_link_options(${fuzz_name} PRIVATE -fsanitize=fuzzer)
-        target_link_libraries(${fuzz_name} PRIVATE brawlex_test_support)
+        target_link_libraries(${fuzz_name} PRIVATE brawlex_headless brawlex_test_support)
     endforeach()
 endif()

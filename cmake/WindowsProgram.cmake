@@ -6,12 +6,12 @@ set(brawlex_entry_source ${CMAKE_SOURCE_DIR}/app/main_win32.cpp)
 set(brawlex_resource_script ${CMAKE_SOURCE_DIR}/resources/brawlex.rc)
 set(brawlex_generated_dir ${CMAKE_BINARY_DIR}/generated)
 
-# Everything but the entry point is compiled once and shared by both programs.
-set(brawlex_program_sources ${core_sources} ${win32_sources})
+# The Win32 layer but the entry point is compiled once and shared by both programs;
+# they link it with the portable core.
+set(brawlex_program_sources ${win32_sources})
 list(REMOVE_ITEM brawlex_program_sources ${brawlex_entry_source})
 add_library(brawlex_program_objects OBJECT ${brawlex_program_sources})
-target_include_directories(brawlex_program_objects PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(brawlex_program_objects PUBLIC user32 gdi32 comctl32 winmm)
+target_link_libraries(brawlex_program_objects PUBLIC brawlex_core user32 gdi32 comctl32 winmm)
 
 function(brawlex_add_program name output_dir)
     add_executable(${name} WIN32 ${brawlex_entry_source} ${brawlex_resource_script})
@@ -54,7 +54,7 @@ cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL brawlex_attach_icon)
 # The GDI half of the renderer agreement check: draws the shared test scene with the
 # GDI renderer and writes the window's pixels to a BMP (run under Wine by
 # tests/e2e/test_renderer_agreement.py; compared with the software renderer by the
-# native unit tests).
+# unit tests).
 add_executable(renderer_agreement
     ${CMAKE_SOURCE_DIR}/tests/e2e/renderer_agreement_win32.cpp
     ${CMAKE_SOURCE_DIR}/tests/support/renderer_scene.cpp

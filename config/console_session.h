@@ -1,7 +1,7 @@
-// What the console does, apart from the window that shows it. The Win32 dialog and
-// the native console both hand every event to these functions, so the two share
-// each decision; they differ only in how a box's text is set and how the window
-// closes.
+// What the console does, apart from the window that shows it. The Win32 dialog, the
+// console drawn in the game and the headless one all hand every event to these
+// functions, so they share each decision; they differ only in how a box's text is
+// set and how the window closes.
 #pragma once
 
 #include <array>

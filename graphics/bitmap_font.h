@@ -1,4 +1,4 @@
-// The native renderer's text font: fixed-width 5 x 7 glyphs for printable ASCII.
+// The software renderer's text font: fixed-width 5 x 7 glyphs for printable ASCII.
 #pragma once
 
 namespace bitmap_font {

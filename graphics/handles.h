@@ -2,7 +2,7 @@
 //
 // The portable core never includes <windows.h>. It carries bitmaps, pens, device
 // contexts and windows as pointers to incomplete types; the Win32 layer casts them
-// to and from the real GDI/USER handles, the native layer defines the structs.
+// to and from the real GDI/USER handles, the software renderer defines the structs.
 #pragma once
 
 #include <cstdint>

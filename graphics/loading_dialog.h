@@ -1,5 +1,5 @@
 // The small progress dialog shown while the weapon sprites are generated.
-// loading_dialog_win32.cpp shows dialog 102; loading_dialog_native.cpp records
+// loading_dialog_win32.cpp shows dialog 102; loading_dialog_headless.cpp records
 // what would be shown, for tests.
 #pragma once
 

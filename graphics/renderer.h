@@ -1,8 +1,9 @@
 // The game's one drawing object: a back buffer the size of the window's client
 // area, bitmap loading and the load-time pixel transformations (rotate, mirror,
 // mask). Two implementations share this declaration and are picked by the build:
-// renderer_gdi_win32.cpp (GDI device contexts) and renderer_software_native.cpp
-// (32-bit pixel buffers in memory, for tests and headless tools).
+// renderer_gdi_win32.cpp (GDI device contexts, the Windows program) and
+// renderer_software.cpp (32-bit pixel buffers in memory, for the desktop, web and
+// headless layers).
 #pragma once
 
 #include "graphics/handles.h"

@@ -2,7 +2,7 @@
 // reset of everything the command language can change between two inputs.
 #pragma once
 
-#include "app/platform_native.h"
+#include "app/platform_headless.h"
 #include "command/aliases.h"
 #include "command/interpreter.h"
 #include "config/key_bindings.h"
@@ -34,7 +34,7 @@ inline void resetCommandState() {
         player.setJumpVelocity(-7.0f);
     }
     restartGame();
-    native_platform::reset();
+    headless_platform::reset();
 }
 
 // What must hold after any input.

@@ -3,13 +3,13 @@
 #include "app/app_state.h"
 #include "app/frame.h"
 #include "app/key_state.h"
-#include "app/platform_native.h"
+#include "app/platform_headless.h"
 #include "app/startup.h"
 #include "command/aliases.h"
 #include "command/console_text.h"
 #include "command/interpreter.h"
 #include "config/console.h"
-#include "config/console_native.h"
+#include "config/console_headless.h"
 #include "config/key_bindings.h"
 #include "config/script_files.h"
 #include "game/game_state.h"
@@ -46,19 +46,19 @@ void resetProgramState() {
     clearBulletsRequested = 0;
     resetCommandLanguageState();
     historyPos = -1;
-    nativeConsoleDriver = nullptr;
+    headlessConsoleDriver = nullptr;
     isActive = 1;
     playArea = Bounds{};
     mainWindow = nullptr;
-    native_platform::reset();
+    headless_platform::reset();
 }
 
 HeadlessGame::HeadlessGame(Options options) {
     resetProgramState();
-    nativeWindow.width = options.width;
-    nativeWindow.height = options.height;
-    mainWindow = &nativeWindow;
-    startGame(&nativeWindow);
+    headlessWindow.width = options.width;
+    headlessWindow.height = options.height;
+    mainWindow = &headlessWindow;
+    startGame(&headlessWindow);
 }
 
 HeadlessGame::~HeadlessGame() {
@@ -119,6 +119,6 @@ Arena::Arena(Options options) {
     writeSolidBitmap("hero.bmp", options.heroWidth, options.heroHeight, 0x00C08040);
     scratch.write("config.cfg", "");
     headless = std::make_unique<HeadlessGame>(HeadlessGame::Options{options.width, options.height});
-    native_platform::messageBoxes.clear();
+    headless_platform::messageBoxes.clear();
     bindTestKeys();
 }

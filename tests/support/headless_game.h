@@ -1,9 +1,9 @@
 // The real start-up, frame step, players, bullets and interpreter, with the
-// software renderer and the native platform: a game tests can drive key by key.
+// software renderer and the headless platform: a game tests can drive key by key.
 #pragma once
 
 #include "game/player.h"
-#include "graphics/native_surfaces.h"
+#include "graphics/software_surfaces.h"
 #include "tests/support/scratch_folder.h"
 
 #include <cstdint>
@@ -44,7 +44,7 @@ class HeadlessGame {
     };
 
     // Starts the game (sprites, "config.cfg", "autoexec.cfg" from the working folder)
-    // in a native window of the given client size.
+    // in a headless window of the given client size.
     HeadlessGame() : HeadlessGame(Options{}) {}
     explicit HeadlessGame(Options options);
     // Shuts the game down and resets the program's globals.
@@ -64,10 +64,10 @@ class HeadlessGame {
     void standOnFloor(int number, float x);
 
     Player& player(int number) { return players[number - 1]; }
-    const WindowObject& window() const { return nativeWindow; }
+    const WindowObject& window() const { return headlessWindow; }
 
   private:
-    WindowObject nativeWindow;
+    WindowObject headlessWindow;
 };
 
 // A match in a scratch folder of its own: a solid hero.bmp of the given size and an

@@ -2,7 +2,7 @@
 // configuration tests.
 #pragma once
 
-#include "app/platform_native.h"
+#include "app/platform_headless.h"
 #include "command/console_text.h"
 #include "command/interpreter.h"
 #include "tests/support/headless_game.h"
@@ -29,7 +29,7 @@ class CommandTest : public ::testing::Test {
         game = std::make_unique<HeadlessGame>();
         consoleText.clear();
         commandHistory.clear();
-        native_platform::messageBoxes.clear();
+        headless_platform::messageBoxes.clear();
     }
 
     static void run(const std::string& line) { ExecuteCommandLine(line); }

@@ -30,7 +30,7 @@ TEST_F(CommandsTest, RestartReturnsToTheSnapshotAndClearsBullets) {
     EXPECT_EQ(KeyBindings[0][ActionJump], 'Q');
     EXPECT_TRUE(FindAlias("K"));
     EXPECT_EQ(clearBulletsRequested, 1);
-    EXPECT_TRUE(native_platform::messageBoxes.empty());
+    EXPECT_TRUE(headless_platform::messageBoxes.empty());
 }
 
 TEST_F(CommandsTest, ResetRunsTheConfigurationAgain) {
@@ -45,7 +45,7 @@ TEST_F(CommandsTest, ResetRunsTheConfigurationAgain) {
     EXPECT_EQ(configSnapshot.players[0].x, 200);
     EXPECT_EQ(game->player(1).position().x, 200.0f);
     EXPECT_EQ(gravity, 0.1f); // autoexec.cfg does not run again
-    EXPECT_TRUE(native_platform::messageBoxes.empty());
+    EXPECT_TRUE(headless_platform::messageBoxes.empty());
 }
 
 TEST_F(CommandsTest, ExecWithoutABlankRunsAFileNamedExec) {
@@ -72,7 +72,7 @@ class ShippedFilesTest : public CommandTest {
 TEST_F(ShippedFilesTest, ConfigurationBindsExactlyTheDefaultKeys) {
     folder.copyGameFile("config.cfg");
     startGame(nullptr);
-    EXPECT_TRUE(native_platform::messageBoxes.empty());
+    EXPECT_TRUE(headless_platform::messageBoxes.empty());
     std::uint16_t shipped[2][actionSlots];
     std::memcpy(shipped, KeyBindings, sizeof shipped);
     std::memset(KeyBindings, 0, sizeof KeyBindings);

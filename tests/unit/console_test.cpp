@@ -1,12 +1,12 @@
 // The console: history recall, the quit test, entered lines and closing, driven
-// through the native console exactly as the dialog's messages would drive it.
+// through the headless console exactly as the dialog's messages would drive it.
 #include "app/key_state.h"
-#include "app/platform_native.h"
+#include "app/platform_headless.h"
 #include "command/aliases.h"
 #include "command/console_text.h"
 #include "command/interpreter.h"
 #include "config/console.h"
-#include "config/console_native.h"
+#include "config/console_headless.h"
 #include "config/console_session.h"
 #include "tests/support/headless_game.h"
 #include "tests/support/scratch_folder.h"
@@ -22,19 +22,19 @@ class ConsoleTest : public ::testing::Test {
   protected:
     void SetUp() override { resetProgramState(); }
     void TearDown() override {
-        nativeConsoleDriver = nullptr;
+        headlessConsoleDriver = nullptr;
         resetProgramState();
     }
 
     // Opens the console through openConsole() and lets `drive` play the user.
-    static void withConsole(const std::function<void(NativeConsole&)>& drive) {
+    static void withConsole(const std::function<void(HeadlessConsole&)>& drive) {
         bool driven = false;
-        nativeConsoleDriver = [&](NativeConsole& console) {
+        headlessConsoleDriver = [&](HeadlessConsole& console) {
             driven = true;
             drive(console);
         };
         openConsole();
-        nativeConsoleDriver = nullptr;
+        headlessConsoleDriver = nullptr;
         ASSERT_TRUE(driven);
     }
 };
@@ -54,7 +54,7 @@ TEST_F(ConsoleTest, DownWalksBackAndUpWalksForwardToTheEmptyInput) {
         {Key::Up, "B", 0},   {Key::Up, "", -1},   {Key::Up, "", -1},   // none recalled: nothing
         {Key::Down, "B", 0},
     };
-    withConsole([&](NativeConsole& console) {
+    withConsole([&](HeadlessConsole& console) {
         for (std::size_t i = 0; i < steps.size(); ++i) {
             if (steps[i].key == Key::Up)
                 console.pressUp();
@@ -67,7 +67,7 @@ TEST_F(ConsoleTest, DownWalksBackAndUpWalksForwardToTheEmptyInput) {
 }
 
 TEST_F(ConsoleTest, RecallLeavesTypedTextAloneOnlyWhenItDoesNothing) {
-    withConsole([](NativeConsole& console) {
+    withConsole([](HeadlessConsole& console) {
         console.input = "typed";
         console.pressDown(); // empty history
         console.pressUp();
@@ -75,7 +75,7 @@ TEST_F(ConsoleTest, RecallLeavesTypedTextAloneOnlyWhenItDoesNothing) {
         EXPECT_EQ(historyPos, -1);
     });
     commandHistory = {"old line"};
-    withConsole([](NativeConsole& console) {
+    withConsole([](HeadlessConsole& console) {
         console.input = "typed";
         console.pressUp(); // nothing recalled yet
         EXPECT_EQ(console.input, "typed");
@@ -101,7 +101,7 @@ TEST_F(ConsoleTest, OpeningShowsTheConsoleTextAndLetsGoOfEveryKey) {
     keyState['D'] = 1;
     keyState[0xC0] = 1;
     keyState[255] = 1;
-    withConsole([](NativeConsole& console) {
+    withConsole([](HeadlessConsole& console) {
         EXPECT_EQ(console.output, "newest\r\nolder\r\n");
         EXPECT_EQ(console.input, "");
         for (int key = 0; key < 256; ++key) EXPECT_EQ(keyState[key], 0) << key;
@@ -128,14 +128,14 @@ TEST_F(ConsoleTest, HotkeysAreEscapeTheBacktickKeyUpAndDown) {
 }
 
 TEST_F(ConsoleTest, EscapeTheConsoleKeyAndTheCloseBoxEachCloseAndForgetTheRecall) {
-    const std::vector<std::pair<const char*, void (NativeConsole::*)()>> ways = {
-        {"Escape", &NativeConsole::pressEscape},
-        {"console key", &NativeConsole::pressConsoleKey},
-        {"close box", &NativeConsole::clickCloseBox},
+    const std::vector<std::pair<const char*, void (HeadlessConsole::*)()>> ways = {
+        {"Escape", &HeadlessConsole::pressEscape},
+        {"console key", &HeadlessConsole::pressConsoleKey},
+        {"close box", &HeadlessConsole::clickCloseBox},
     };
     commandHistory = {"B", "A"};
     for (const auto& [name, close] : ways) {
-        withConsole([&, close = close](NativeConsole& console) {
+        withConsole([&, close = close](HeadlessConsole& console) {
             console.pressDown();
             ASSERT_EQ(historyPos, 0);
             (console.*close)();
@@ -145,12 +145,12 @@ TEST_F(ConsoleTest, EscapeTheConsoleKeyAndTheCloseBoxEachCloseAndForgetTheRecall
             EXPECT_EQ(historyPos, -1) << name;
         });
     }
-    EXPECT_EQ(native_platform::quitRequests, 0);
+    EXPECT_EQ(headless_platform::quitRequests, 0);
 }
 
 TEST_F(ConsoleTest, OtherHotkeyIdsDoNothing) {
     commandHistory = {"B"};
-    withConsole([](NativeConsole& console) {
+    withConsole([](HeadlessConsole& console) {
         for (int id : {0, 5, -1, 1000}) console.pressHotkey(id);
         EXPECT_TRUE(console.open);
         EXPECT_EQ(historyPos, -1);
@@ -160,7 +160,7 @@ TEST_F(ConsoleTest, OtherHotkeyIdsDoNothing) {
 
 TEST_F(ConsoleTest, EnterRunsTheLineEmptiesTheInputAndShowsNewestFirst) {
     commandHistory = {"earlier"};
-    withConsole([](NativeConsole& console) {
+    withConsole([](HeadlessConsole& console) {
         console.pressDown();
         ASSERT_EQ(historyPos, 0);
         console.enter("first line");
@@ -173,7 +173,7 @@ TEST_F(ConsoleTest, EnterRunsTheLineEmptiesTheInputAndShowsNewestFirst) {
         EXPECT_EQ(console.input, "Second Line");
         EXPECT_TRUE(console.open);
     });
-    EXPECT_EQ(native_platform::quitRequests, 0);
+    EXPECT_EQ(headless_platform::quitRequests, 0);
 }
 
 // The output box holds a text that ends at its first NUL; a NUL from a script line or
@@ -183,7 +183,7 @@ TEST_F(ConsoleTest, NulBytesDoNotCutTheOutputShort) {
     folder.write("bin.dat", std::string("BM\0\0x\n", 6));
     folder.write("nul.cfg", std::string("ECHO A\0B\n", 9));
     consoleText = "earlier\r\n";
-    withConsole([](NativeConsole& console) {
+    withConsole([](HeadlessConsole& console) {
         console.enter("EXEC NUL.CFG");
         console.enter("SHOWFILE BIN.DAT");
         EXPECT_EQ(console.output, "SHOWFILE BIN.DAT\r\nBM  x\r\n\r\n\r\n"
@@ -193,7 +193,7 @@ TEST_F(ConsoleTest, NulBytesDoNotCutTheOutputShort) {
 }
 
 TEST_F(ConsoleTest, EnterShowsOutputOfTheLineAndRunsEmptyAndLongLines) {
-    withConsole([](NativeConsole& console) {
+    withConsole([](HeadlessConsole& console) {
         console.enter("echo hello");
         EXPECT_EQ(console.output, "'HELLO\r\n"); // ECHO lines are not echoed themselves
         console.enter("");                       // goes to the interpreter like any other line
@@ -217,7 +217,7 @@ TEST_F(ConsoleTest, OnlyAWholeQuitInAnyCaseEndsTheGameFromTheConsole) {
     };
     for (const auto& c : cases) {
         resetProgramState();
-        withConsole([&](NativeConsole& console) {
+        withConsole([&](HeadlessConsole& console) {
             console.enter(c.line);
             EXPECT_EQ(!console.open, c.quits) << '"' << c.line << '"';
             EXPECT_EQ(console.hotkeysRegistered, !c.quits) << '"' << c.line << '"';
@@ -228,8 +228,8 @@ TEST_F(ConsoleTest, OnlyAWholeQuitInAnyCaseEndsTheGameFromTheConsole) {
             EXPECT_EQ(historyPos, -1);
         });
         if (c.quits) {
-            EXPECT_GE(native_platform::quitRequests, 1) << c.line;
-            EXPECT_EQ(native_platform::lastExitCode, 0);
+            EXPECT_GE(headless_platform::quitRequests, 1) << c.line;
+            EXPECT_EQ(headless_platform::lastExitCode, 0);
         }
     }
 }
@@ -237,12 +237,12 @@ TEST_F(ConsoleTest, OnlyAWholeQuitInAnyCaseEndsTheGameFromTheConsole) {
 TEST_F(ConsoleTest, QuitTestFailuresStillRunWhatTheInterpreterFinds) {
     // " QUIT" has an empty first word: nothing runs. "QUIT;" runs the QUIT command,
     // which asks for the quit from the interpreter while the console stays open.
-    withConsole([](NativeConsole& console) {
+    withConsole([](HeadlessConsole& console) {
         console.enter(" QUIT");
-        EXPECT_EQ(native_platform::quitRequests, 0);
+        EXPECT_EQ(headless_platform::quitRequests, 0);
         console.enter("QUIT;");
         EXPECT_TRUE(console.open);
-        EXPECT_EQ(native_platform::quitRequests, 1);
+        EXPECT_EQ(headless_platform::quitRequests, 1);
     });
 }
 
@@ -258,7 +258,7 @@ TEST_F(ConsoleTest, AnAliasWhoseWholeBodyIsQuitEndsTheGame) {
     EXPECT_FALSE(isQuitLine("NOSUCH"));
     EXPECT_FALSE(isQuitLine(" BYE"));
 
-    withConsole([](NativeConsole& console) {
+    withConsole([](HeadlessConsole& console) {
         console.enter("later");
         EXPECT_TRUE(console.open); // the body runs QUIT, but not by the console's test
         console.enter("Bye");
@@ -266,8 +266,8 @@ TEST_F(ConsoleTest, AnAliasWhoseWholeBodyIsQuitEndsTheGame) {
         EXPECT_FALSE(console.hotkeysRegistered);
         EXPECT_EQ(console.closeCount, 1);
     });
-    EXPECT_GE(native_platform::quitRequests, 1);
-    EXPECT_EQ(native_platform::lastExitCode, 0);
+    EXPECT_GE(headless_platform::quitRequests, 1);
+    EXPECT_EQ(headless_platform::lastExitCode, 0);
 }
 
 TEST_F(ConsoleTest, TheConsoleClosesBeforeTheInterpreterRunsAQuitLine) {
@@ -277,7 +277,7 @@ TEST_F(ConsoleTest, TheConsoleClosesBeforeTheInterpreterRunsAQuitLine) {
                                [&] {
                                    events.push_back("close");
                                    EXPECT_TRUE(commandHistory.empty());
-                                   EXPECT_EQ(native_platform::quitRequests, 0);
+                                   EXPECT_EQ(headless_platform::quitRequests, 0);
                                }};
     consoleLineEntered("quit", window);
     EXPECT_EQ(events, (std::vector<std::string>{"close", "output", "input"}));
@@ -291,7 +291,7 @@ TEST_F(ConsoleTest, OpeningThroughTheFrameStepLetsGoOfHeldKeys) {
     arena.game().standOnFloor(1, 300.0f);
     int openings = 0;
     bool keysUpInside = false;
-    nativeConsoleDriver = [&](NativeConsole& console) {
+    headlessConsoleDriver = [&](HeadlessConsole& console) {
         ++openings;
         keysUpInside = keyState[player1Keys.right] == 0 && keyState[0xC0] == 0;
         console.pressEscape();
@@ -314,7 +314,7 @@ TEST_F(ConsoleTest, StartUpEchoesWaitAtTheTopUntilTheConsoleFirstOpens) {
     folder.write("autoexec.cfg", "echo first\necho welcome\n");
     HeadlessGame game;
     std::string shown;
-    nativeConsoleDriver = [&](NativeConsole& console) { shown = console.output; };
+    headlessConsoleDriver = [&](HeadlessConsole& console) { shown = console.output; };
     game.frame({0xC0});
     EXPECT_EQ(shown.rfind("'WELCOME\r\n'FIRST\r\n", 0), 0u) << shown;
 }

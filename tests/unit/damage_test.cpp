@@ -3,7 +3,7 @@
 #include "app/frame.h"
 #include "app/key_state.h"
 #include "app/platform.h"
-#include "app/platform_native.h"
+#include "app/platform_headless.h"
 #include "game/damage.h"
 #include "tests/support/headless_game.h"
 
@@ -80,7 +80,7 @@ TEST(Damage, ASwordBlowDropsTheHookAndOnlyDamageKills) {
     p.setHp(0); // shows 0 but lives...
     arena.game().frames(10);
     EXPECT_FALSE(p.dead);
-    EXPECT_TRUE(native_platform::messageBoxes.empty());
+    EXPECT_TRUE(headless_platform::messageBoxes.empty());
     p.damage(1, CauseBullet); // ...until the next damage of any amount
     EXPECT_TRUE(p.dead);
 }
@@ -126,16 +126,16 @@ TEST(Death, SevenUpdatesAfterAHeadShotTheMessageAndANewGame) {
     bullets.push_back(waiting);
 
     arena.game().frames(6, {player1Keys.right});
-    EXPECT_TRUE(native_platform::messageBoxes.empty());
+    EXPECT_TRUE(headless_platform::messageBoxes.empty());
     EXPECT_EQ(arena.player(2).deathTimer, 6);
 
     int bulletsWhileShown = -1;
-    native_platform::onMessageBox = [&](const RecordedMessageBox&) {
+    headless_platform::onMessageBox = [&](const RecordedMessageBox&) {
         bulletsWhileShown = static_cast<int>(bullets.size());
     };
     arena.game().frame({player1Keys.right});
-    ASSERT_EQ(native_platform::messageBoxes.size(), 1u);
-    const RecordedMessageBox& box = native_platform::messageBoxes[0];
+    ASSERT_EQ(headless_platform::messageBoxes.size(), 1u);
+    const RecordedMessageBox& box = headless_platform::messageBoxes[0];
     EXPECT_EQ(box.caption, "Headshot");
     EXPECT_EQ(box.style, MessageBoxIconHand);
     EXPECT_EQ(box.owner, mainWindow);
@@ -161,7 +161,7 @@ TEST(Death, SevenUpdatesAfterAHeadShotTheMessageAndANewGame) {
     EXPECT_EQ(clearBulletsRequested, 0);
 
     arena.game().frames(10);
-    EXPECT_EQ(native_platform::messageBoxes.size(), 1u);
+    EXPECT_EQ(headless_platform::messageBoxes.size(), 1u);
 }
 
 TEST(Death, ABodyThenALegsShotIsGameOver) {
@@ -171,10 +171,10 @@ TEST(Death, ABodyThenALegsShotIsGameOver) {
     target.damage(2, CauseBullet);
     target.damage(1, CauseBullet);
     arena.game().frames(7);
-    ASSERT_EQ(native_platform::messageBoxes.size(), 1u);
-    EXPECT_EQ(native_platform::messageBoxes[0].text, "Player 2 died.");
-    EXPECT_EQ(native_platform::messageBoxes[0].caption, "Game Over");
-    EXPECT_EQ(native_platform::messageBoxes[0].style, MessageBoxOk);
+    ASSERT_EQ(headless_platform::messageBoxes.size(), 1u);
+    EXPECT_EQ(headless_platform::messageBoxes[0].text, "Player 2 died.");
+    EXPECT_EQ(headless_platform::messageBoxes[0].caption, "Game Over");
+    EXPECT_EQ(headless_platform::messageBoxes[0].style, MessageBoxOk);
 }
 
 TEST(Death, WhenBothDieTheFirstToDieIsAnnouncedAndTheRestartRevivesBoth) {
@@ -183,12 +183,12 @@ TEST(Death, WhenBothDieTheFirstToDieIsAnnouncedAndTheRestartRevivesBoth) {
     arena.game().frame();
     arena.player(1).damage(100, CauseBullet);
     arena.game().frames(6);
-    ASSERT_EQ(native_platform::messageBoxes.size(), 1u); // player 2's, who died first
-    EXPECT_EQ(native_platform::messageBoxes[0].caption, "Swordkill");
+    ASSERT_EQ(headless_platform::messageBoxes.size(), 1u); // player 2's, who died first
+    EXPECT_EQ(headless_platform::messageBoxes[0].caption, "Swordkill");
     EXPECT_FALSE(arena.player(1).dead);
     EXPECT_FALSE(arena.player(2).dead);
     arena.game().frames(10);
-    EXPECT_EQ(native_platform::messageBoxes.size(), 1u);
+    EXPECT_EQ(headless_platform::messageBoxes.size(), 1u);
 }
 
 TEST(Death, SameFrameDeathsAnnounceOnlyPlayerOne) {
@@ -196,10 +196,10 @@ TEST(Death, SameFrameDeathsAnnounceOnlyPlayerOne) {
     arena.player(1).damage(100, CauseBullet);
     arena.player(2).damage(100, CauseHeadshot);
     arena.game().frames(7);
-    ASSERT_EQ(native_platform::messageBoxes.size(), 1u);
-    EXPECT_EQ(native_platform::messageBoxes[0].text, "Player 1 died.");
+    ASSERT_EQ(headless_platform::messageBoxes.size(), 1u);
+    EXPECT_EQ(headless_platform::messageBoxes[0].text, "Player 1 died.");
     arena.game().frames(10);
-    EXPECT_EQ(native_platform::messageBoxes.size(), 1u);
+    EXPECT_EQ(headless_platform::messageBoxes.size(), 1u);
 }
 
 } // namespace

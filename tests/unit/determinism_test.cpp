@@ -1,6 +1,6 @@
 // The same key table played twice gives bit-identical games, frame by frame.
 #include "app/frame.h"
-#include "app/platform_native.h"
+#include "app/platform_headless.h"
 #include "game/game_state.h"
 #include "tests/support/headless_game.h"
 
@@ -73,7 +73,7 @@ std::vector<std::vector<unsigned char>> playMatch() {
     arena.player(2).refillHp();
     std::vector<std::vector<unsigned char>> frames;
     arena.game().play(matchTable(), [&](int) { frames.push_back(stateBits(arena)); });
-    EXPECT_FALSE(native_platform::messageBoxes.empty()); // the match had a death in it
+    EXPECT_FALSE(headless_platform::messageBoxes.empty()); // the match had a death in it
     return frames;
 }
 

@@ -3,8 +3,8 @@
 #include "app/app_state.h"
 #include "app/frame.h"
 #include "app/key_state.h"
-#include "config/console_native.h"
-#include "graphics/native_surfaces.h"
+#include "config/console_headless.h"
+#include "graphics/software_surfaces.h"
 #include "tests/support/headless_game.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +71,7 @@ TEST(ConsoleKey, OpensTheConsoleAndTheUpdatesThenSeeNoKeyHeld) {
     Arena arena;
     arena.game().standOnFloor(1, 100.0f);
     int opened = 0;
-    nativeConsoleDriver = [&](NativeConsole&) { ++opened; };
+    headlessConsoleDriver = [&](HeadlessConsole&) { ++opened; };
     arena.game().frame({consoleKey, player1Keys.right});
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(arena.player(1).vx, 0.0f); // RIGHT was wiped by the opening
@@ -84,7 +84,7 @@ TEST(ConsoleKey, OpensTheConsoleAndTheUpdatesThenSeeNoKeyHeld) {
 TEST(ConsoleKey, OnlyTheKeyThatTypesTheBacktickOpensIt) {
     Arena arena;
     int opened = 0;
-    nativeConsoleDriver = [&](NativeConsole&) { ++opened; };
+    headlessConsoleDriver = [&](HeadlessConsole&) { ++opened; };
     arena.game().frame({255});
     arena.game().frame({'C'});
     EXPECT_EQ(opened, 0);

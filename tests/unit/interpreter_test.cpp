@@ -93,8 +93,8 @@ TEST_F(InterpreterTest, EchoAndHistoryFollowTheLastWordTaken) {
         EXPECT_EQ(consoleText, c.console) << label;
         EXPECT_EQ(commandHistory, c.history) << label;
         EXPECT_EQ(echoEnabled, c.echo) << label;
-        EXPECT_EQ(native_platform::quitRequests, c.quits) << label;
-        EXPECT_EQ(native_platform::lastExitCode, 0) << label;
+        EXPECT_EQ(headless_platform::quitRequests, c.quits) << label;
+        EXPECT_EQ(headless_platform::lastExitCode, 0) << label;
     }
 }
 

@@ -3,8 +3,8 @@
 // match that uses every weapon, has deaths and new games, and drops to where it was
 // before the game once the game is shut down.
 #include "app/frame.h"
-#include "app/platform_native.h"
-#include "graphics/native_surfaces.h"
+#include "app/platform_headless.h"
+#include "graphics/software_surfaces.h"
 #include "tests/support/headless_game.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +79,7 @@ TEST(LiveObjects, StayTheSameFromFrameToFrameAndAreAllReleasedAtShutdown) {
         EXPECT_TRUE(shots);
         EXPECT_TRUE(swings);
         EXPECT_TRUE(hooks);
-        EXPECT_FALSE(native_platform::messageBoxes.empty()) << "nobody died";
+        EXPECT_FALSE(headless_platform::messageBoxes.empty()) << "nobody died";
     }
     EXPECT_EQ(liveSurfaceObjects(), beforeGame);
 }

@@ -1,5 +1,5 @@
 #include "game/player.h"
-#include "graphics/native_surfaces.h"
+#include "graphics/software_surfaces.h"
 #include "graphics/renderer.h"
 #include "graphics/weapon_sprites.h"
 #include "tests/support/headless_game.h"

@@ -2,7 +2,7 @@
 // give the same pixels. The GDI picture is made under Wine by renderer_agreement.exe
 // (the Windows build's end-to-end tests write it); without it the tests are skipped.
 #include "graphics/bmp_file.h"
-#include "graphics/native_surfaces.h"
+#include "graphics/software_surfaces.h"
 #include "graphics/renderer.h"
 #include "tests/support/renderer_scene.h"
 #include "tests/support/scratch_folder.h"

@@ -1,5 +1,5 @@
 #include "graphics/bitmap_font.h"
-#include "graphics/native_surfaces.h"
+#include "graphics/software_surfaces.h"
 #include "graphics/renderer.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_bitmaps.h"

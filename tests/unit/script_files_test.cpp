@@ -69,7 +69,7 @@ TEST_F(ScriptFilesTest, MissingFilesAreSilentAndLeaveNoTrace) {
     folder.write("absent.cfg", "ECHO NOW\n");
     run("EXEC ABSENT.CFG");
     EXPECT_EQ(consoleText.substr(0, 6), "'NOW\r\n");
-    EXPECT_TRUE(native_platform::messageBoxes.empty());
+    EXPECT_TRUE(headless_platform::messageBoxes.empty());
 }
 
 TEST_F(ScriptFilesTest, AFileDoesNotRunItselfUnderTheSameName) {
@@ -123,7 +123,7 @@ TEST_F(ScriptFilesTest, NamesFindTheirFilesWhateverTheCase) {
 
 TEST_F(ScriptFilesTest, ConfigurationOnlyCommentsBindsNothing) {
     startGame("// only comments\n\n// and empty lines\n");
-    EXPECT_TRUE(native_platform::messageBoxes.empty());
+    EXPECT_TRUE(headless_platform::messageBoxes.empty());
     std::uint16_t none[2][actionSlots] = {};
     EXPECT_EQ(std::memcmp(KeyBindings, none, sizeof none), 0);
 }
@@ -133,8 +133,8 @@ TEST_F(ScriptFilesTest, MissingConfigurationShowsTheMessageAndStoresDefaults) {
     // startGame forgot the start-up's message box; LoadConfiguration shows it again.
     run("BIND 1 JUMP Q");
     run("RESET");
-    ASSERT_EQ(native_platform::messageBoxes.size(), 1u);
-    const RecordedMessageBox& box = native_platform::messageBoxes[0];
+    ASSERT_EQ(headless_platform::messageBoxes.size(), 1u);
+    const RecordedMessageBox& box = headless_platform::messageBoxes[0];
     EXPECT_EQ(box.text, missingConfig);
     EXPECT_EQ(box.caption, "Error");
     EXPECT_EQ(box.style, MessageBoxOk);
@@ -172,5 +172,5 @@ TEST_F(ScriptFilesTest, ResetInsideConfigurationUsesTheEmptySnapshot) {
     EXPECT_EQ(configSnapshot.players[0].y, 0);
     EXPECT_EQ(configSnapshot.players[1].x, 200);
     EXPECT_EQ(configSnapshot.players[1].y, 60);
-    EXPECT_TRUE(native_platform::messageBoxes.empty());
+    EXPECT_TRUE(headless_platform::messageBoxes.empty());
 }

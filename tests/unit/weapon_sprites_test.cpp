@@ -1,5 +1,5 @@
-#include "graphics/loading_dialog_native.h"
-#include "graphics/native_surfaces.h"
+#include "graphics/loading_dialog_headless.h"
+#include "graphics/software_surfaces.h"
 #include "graphics/renderer.h"
 #include "graphics/weapon_sprites.h"
 #include "tests/support/headless_game.h"

@@ -1,13 +1,13 @@
-// The console of the native build. It has no window: a test (or a headless tool)
+// The console of the headless layer. It has no window: a test (or a tool)
 // installs a driver that plays the user's part while the console is "open".
 #pragma once
 
 #include <functional>
 #include <string>
 
-// One opening of the native console: its two boxes, and the user's actions, each
+// One opening of the headless console: its two boxes, and the user's actions, each
 // handled exactly as the Win32 dialog handles the matching message.
-class NativeConsole {
+class HeadlessConsole {
   public:
     // Types `text` over the input box and presses Enter.
     void enter(const std::string& text);
@@ -31,4 +31,4 @@ class NativeConsole {
 // When set, openConsole() calls it with the freshly opened console and returns once
 // it has returned (closing the console first, as Escape does, if it is still open).
 // When not set, openConsole() opens and closes at once.
-extern std::function<void(NativeConsole&)> nativeConsoleDriver;
+extern std::function<void(HeadlessConsole&)> headlessConsoleDriver;

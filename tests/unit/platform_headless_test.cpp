@@ -4,7 +4,7 @@
 
 namespace {
 
-// The native layer stands in for the US English layout: each character gives the
+// The headless layer stands in for the US English layout: each character gives the
 // virtual key that VkKeyScanA reports for it there (its low byte).
 TEST(KeyForCharacter, MatchesTheUsLayout) {
     struct Case {

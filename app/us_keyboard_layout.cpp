@@ -1,42 +1,8 @@
-// The native platform layer: message boxes and quit requests are recorded (and
-// printed when a tool asks for it), the keyboard layout is US English, and the
-// clock is the monotonic steady clock.
-#include "app/platform_native.h"
-#include "app/platform.h"
+// The US English keyboard layout, for the layers that have no layout service of
+// their own to ask.
+#include "app/us_keyboard_layout.h"
 
-#include <chrono>
-
-namespace native_platform {
-
-std::vector<RecordedMessageBox> messageBoxes;
-std::function<void(const RecordedMessageBox&)> onMessageBox;
-int quitRequests = 0;
-int lastExitCode = 0;
-std::function<std::uint32_t()> clockOverride;
-
-void reset() {
-    messageBoxes.clear();
-    onMessageBox = nullptr;
-    quitRequests = 0;
-    lastExitCode = 0;
-    clockOverride = nullptr;
-}
-
-} // namespace native_platform
-
-void showMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style) {
-    native_platform::messageBoxes.push_back(
-        {owner, text ? text : "", caption ? caption : "", style});
-    if (native_platform::onMessageBox)
-        native_platform::onMessageBox(native_platform::messageBoxes.back());
-}
-
-void requestQuit(int exitCode) {
-    ++native_platform::quitRequests;
-    native_platform::lastExitCode = exitCode;
-}
-
-std::uint8_t keyForCharacter(char character) {
+std::uint8_t usLayoutKeyForCharacter(char character) {
     const auto c = static_cast<unsigned char>(character);
     if (c >= 'a' && c <= 'z') return static_cast<std::uint8_t>(c - 'a' + 'A');
     if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return c;
@@ -124,11 +90,4 @@ std::uint8_t keyForCharacter(char character) {
     }
     if (c >= 0x01 && c <= 0x1A) return static_cast<std::uint8_t>('A' + c - 1); // Ctrl+letter
     return 255; // no key of the layout types it
-}
-
-std::uint32_t tickCount() {
-    if (native_platform::clockOverride) return native_platform::clockOverride();
-    using namespace std::chrono;
-    return static_cast<std::uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }

@@ -1,6 +1,6 @@
-// The native loading dialog shows nothing; it keeps what a real one would show.
+// The headless loading dialog shows nothing; it keeps what a real one would show.
 // The bars behave like progress-bar controls: positions stay within 0..range.
-#include "graphics/loading_dialog_native.h"
+#include "graphics/loading_dialog_headless.h"
 #include "graphics/loading_dialog.h"
 
 #include <algorithm>

@@ -1,15 +1,15 @@
-// openConsole() for the native build: the same session as the Win32 dialog, with
-// the boxes as plain strings and the user's part played by nativeConsoleDriver.
-#include "config/console_native.h"
+// openConsole() for the headless layer: the same session as the Win32 dialog, with
+// the boxes as plain strings and the user's part played by headlessConsoleDriver.
+#include "config/console_headless.h"
 
 #include "config/console.h"
 #include "config/console_session.h"
 
-std::function<void(NativeConsole&)> nativeConsoleDriver;
+std::function<void(HeadlessConsole&)> headlessConsoleDriver;
 
 namespace {
 
-ConsoleWindow windowOf(NativeConsole& console) {
+ConsoleWindow windowOf(HeadlessConsole& console) {
     return {
         [&console](const std::string& text) { console.input = text; },
         [&console](const std::string& text) { console.output = text; },
@@ -23,47 +23,47 @@ ConsoleWindow windowOf(NativeConsole& console) {
 
 } // namespace
 
-void NativeConsole::enter(const std::string& text) {
+void HeadlessConsole::enter(const std::string& text) {
     input = text;
     pressEnter();
 }
 
-void NativeConsole::pressEnter() {
+void HeadlessConsole::pressEnter() {
     // Messages reach a dialog only while it is open.
     if (!open) return;
     const std::string line = input;
     consoleLineEntered(line, windowOf(*this));
 }
 
-void NativeConsole::pressHotkey(int id) {
+void HeadlessConsole::pressHotkey(int id) {
     if (!open || !hotkeysRegistered) return;
     consoleHotkeyPressed(id, windowOf(*this));
 }
 
-void NativeConsole::pressUp() {
+void HeadlessConsole::pressUp() {
     pressHotkey(consoleHotkeyNewer);
 }
 
-void NativeConsole::pressDown() {
+void HeadlessConsole::pressDown() {
     pressHotkey(consoleHotkeyOlder);
 }
 
-void NativeConsole::pressEscape() {
+void HeadlessConsole::pressEscape() {
     pressHotkey(consoleHotkeyEscape);
 }
 
-void NativeConsole::pressConsoleKey() {
+void HeadlessConsole::pressConsoleKey() {
     pressHotkey(consoleHotkeyConsoleKey);
 }
 
-void NativeConsole::clickCloseBox() {
+void HeadlessConsole::clickCloseBox() {
     if (!open) return;
     consoleCloseRequested(windowOf(*this));
 }
 
 void openConsole() {
-    NativeConsole console;
+    HeadlessConsole console;
     consoleOpened(windowOf(console));
-    if (nativeConsoleDriver) nativeConsoleDriver(console);
+    if (headlessConsoleDriver) headlessConsoleDriver(console);
     if (console.open) consoleCloseRequested(windowOf(console));
 }

@@ -1,4 +1,4 @@
-// What the native loading dialog recorded, so tests can check the stages that
+// What the headless loading dialog recorded, so tests can check the stages that
 // the sprite generation showed.
 #pragma once
 

@@ -1,5 +1,6 @@
-// What the native build's opaque handles point to: plain pixel surfaces in memory.
-// Tests and headless tools create windows and read pixels through these.
+// What the software renderer's opaque handles point to: plain pixel surfaces in memory.
+// Tests and headless tools create windows and read pixels through these; the desktop
+// and web layers show a window's front buffer on the screen.
 #pragma once
 
 #include "graphics/handles.h"
@@ -19,12 +20,16 @@ struct BitmapObject {
     }
 };
 
-// A window of the native build: its client size and what `present` last showed.
+// A window of the software renderer: its client size and what `present` last showed.
 struct WindowObject {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> frontBuffer; // empty until the first present
     int presents = 0;
+    // Called (when set) after each present has copied the back buffer here: the
+    // desktop and web layers put the front buffer on the screen. Headless windows
+    // leave it unset.
+    void (*onPresent)(const WindowObject& window) = nullptr;
 
     std::uint32_t pixel(int x, int y) const {
         return frontBuffer[static_cast<std::size_t>(y) * width + x];

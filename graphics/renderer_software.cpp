@@ -1,11 +1,11 @@
-// The Renderer of the native build: the same device contexts, bitmaps and raster
-// operations as the GDI one, realised on 32-bit pixel buffers in memory.
+// The Renderer of every layer but Win32: the same device contexts, bitmaps and
+// raster operations as the GDI one, realised on 32-bit pixel buffers in memory.
 #include "graphics/renderer.h"
 
 #include "graphics/bitmap_font.h"
 #include "graphics/bmp_file.h"
-#include "graphics/native_surfaces.h"
 #include "graphics/pixel_ops.h"
+#include "graphics/software_surfaces.h"
 
 #include <algorithm>
 #include <climits>
@@ -35,7 +35,7 @@ struct DeviceContextObject {
 
 namespace {
 
-// The largest surface the native build allocates (the platform refuses bigger
+// The largest surface the software renderer allocates (the platform refuses bigger
 // bitmaps too); a request above it gives no bitmap.
 constexpr std::int64_t maxSurfacePixels = std::int64_t{1} << 26;
 // Lines with an end point farther out than this are not drawn: it is the
@@ -536,6 +536,7 @@ void Renderer::present(std::uint8_t clear) {
     if (windowDC == nullptr) return;
     bitBlt(windowDC, 0, 0, clientBounds.right, clientBounds.bottom, backDC, 0, 0, RasterOp::Copy);
     ++window->presents;
+    if (window->onPresent != nullptr) window->onPresent(*window);
     if (clear != 0) fillRect(backDC, clientBounds, clearBrush);
 }
 

@@ -1,4 +1,4 @@
-// What the native platform layer records, for tests and headless tools.
+// What the headless platform layer records, for tests and tools.
 #pragma once
 
 #include "graphics/handles.h"
@@ -14,7 +14,7 @@ struct RecordedMessageBox {
     unsigned style;
 };
 
-namespace native_platform {
+namespace headless_platform {
 
 // Every message box shown, oldest first.
 extern std::vector<RecordedMessageBox> messageBoxes;
@@ -29,4 +29,4 @@ extern std::function<std::uint32_t()> clockOverride;
 // Forgets everything recorded and removes the hooks.
 void reset();
 
-} // namespace native_platform
+} // namespace headless_platform
