@@ -53,6 +53,12 @@ void HeadlessConsole::pressEscape() {
 }
 
 void HeadlessConsole::pressConsoleKey() {
+    // A tap: the key that opened the console was let go first.
+    if (open) consoleKeyUp();
+    pressHotkey(consoleHotkeyConsoleKey);
+}
+
+void HeadlessConsole::repeatConsoleKey() {
     pressHotkey(consoleHotkeyConsoleKey);
 }
 

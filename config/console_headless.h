@@ -16,7 +16,8 @@ class HeadlessConsole {
     void pressUp();
     void pressDown();
     void pressEscape();
-    void pressConsoleKey();
+    void pressConsoleKey();  // released, then pressed anew
+    void repeatConsoleKey(); // the keyboard's repeat of a console key held since it opened
     void clickCloseBox();
     // Any hotkey id, known or not.
     void pressHotkey(int id);

@@ -13,6 +13,10 @@ int historyPos = -1;
 
 namespace {
 
+// Set when the console opens (its key is down) and when the console key closes it;
+// cleared by the key's release or a new press.
+bool awaitingRelease = false;
+
 constexpr std::uint8_t virtualKeyEscape = 0x1B;
 constexpr std::uint8_t virtualKeyUp = 0x26;
 constexpr std::uint8_t virtualKeyDown = 0x28;
@@ -47,6 +51,7 @@ std::array<ConsoleHotkey, 4> consoleHotkeys() {
 }
 
 void consoleOpened(const ConsoleWindow& window) {
+    awaitingRelease = true;
     window.setOutput(outputText());
     clearKeyState();
 }
@@ -59,8 +64,14 @@ void consoleCloseRequested(const ConsoleWindow& window) {
 void consoleHotkeyPressed(int id, const ConsoleWindow& window) {
     switch (id) {
     case consoleHotkeyEscape:
-    case consoleHotkeyConsoleKey:
         consoleCloseRequested(window);
+        break;
+    case consoleHotkeyConsoleKey:
+        // A hotkey carries no repeat flag: while the key that opened the console is
+        // still held, what arrives is its repeat.
+        if (awaitingRelease) break;
+        consoleCloseRequested(window);
+        awaitingRelease = true;
         break;
     case consoleHotkeyNewer:
         recallNewerLine(window);
@@ -71,6 +82,20 @@ void consoleHotkeyPressed(int id, const ConsoleWindow& window) {
     default:
         break; // not one of ours
     }
+}
+
+bool consoleKeyDown(bool repeat) {
+    if (repeat && awaitingRelease) return false;
+    awaitingRelease = false;
+    return true;
+}
+
+void consoleKeyUp() {
+    awaitingRelease = false;
+}
+
+bool consoleKeyAwaitingRelease() {
+    return awaitingRelease;
 }
 
 void recallOlderLine(const ConsoleWindow& window) {

@@ -43,8 +43,25 @@ void consoleOpened(const ConsoleWindow& window);
 // Escape, the console key or the close box: forgets the recalled line and closes.
 void consoleCloseRequested(const ConsoleWindow& window);
 
-// A hotkey arrived: closes, walks the history, or ignores an unknown id.
+// A hotkey arrived: closes, walks the history, or ignores an unknown id. The console
+// key closes only when it was pressed anew (see below).
 void consoleHotkeyPressed(int id, const ConsoleWindow& window);
+
+// The console key is held to open the console, and keyboards repeat a held key. So
+// that its repeats neither close the console it has just opened nor reopen one it has
+// just closed, each layer reports the console key's own events here:
+// - consoleKeyDown for every key-down of it outside the console (in the game window),
+//   with whether the keyboard marked it as a repeat; the key's entry of keyState is
+//   set only when this returns true;
+// - consoleKeyUp whenever the key is seen released, in the game or in the console.
+// The key that opened the console counts as held until it is released, so its
+// repeats do not close the console; after the console closes, repeats of a key still
+// held since then do not open it again. A new press always counts.
+bool consoleKeyDown(bool repeat);
+void consoleKeyUp();
+// True while the console key, held since it last opened or closed the console, has
+// not been released: the layer watches for its release (the Win32 dialog polls it).
+bool consoleKeyAwaitingRelease();
 
 // Down: recalls the next older line; nothing when the oldest is shown already.
 void recallOlderLine(const ConsoleWindow& window);
