@@ -1,8 +1,23 @@
 # End-to-end tests: the real brawlex.exe under Wine on a virtual X display, driven by
 # real key presses and checked with the probe program and screenshots. They are
-# registered only when the Windows program is cross-built on a host that can run it.
-if(NOT CMAKE_CROSSCOMPILING OR NOT CMAKE_HOST_UNIX)
+# registered when BRAWLEX_E2E is on, its default where the Windows program is
+# cross-built on a Unix host; then a missing Wine, Xvfb or python3 stops the configure
+# step instead of leaving the tree without them (configure with -DBRAWLEX_E2E=OFF to
+# build the program alone).
+if(CMAKE_CROSSCOMPILING AND CMAKE_HOST_UNIX)
+    set(e2e_default ON)
+else()
+    set(e2e_default OFF)
+endif()
+option(BRAWLEX_E2E "Register the end-to-end tests of the Windows program (needs Wine, Xvfb, python3)"
+    ${e2e_default})
+if(NOT BRAWLEX_E2E)
+    message(STATUS "End-to-end tests off (BRAWLEX_E2E is OFF)")
     return()
+endif()
+if(NOT CMAKE_HOST_UNIX)
+    message(FATAL_ERROR "The end-to-end tests run the program under Wine on a Unix host; "
+        "configure with -DBRAWLEX_E2E=OFF on this one")
 endif()
 
 set(BRAWLEX_E2E_DIR ${CMAKE_SOURCE_DIR}/tests/e2e)
@@ -18,9 +33,20 @@ endif()
 find_program(BRAWLEX_WINE wine)
 find_program(BRAWLEX_XVFB Xvfb)
 find_program(BRAWLEX_PYTHON python3)
-if(NOT BRAWLEX_WINE OR NOT BRAWLEX_XVFB OR NOT BRAWLEX_PYTHON)
-    message(STATUS "End-to-end tests off: wine, Xvfb or python3 not found")
-    return()
+set(e2e_missing)
+foreach(tool IN ITEMS WINE:wine XVFB:Xvfb PYTHON:python3)
+    string(REPLACE ":" ";" tool ${tool})
+    list(GET tool 0 variable)
+    list(GET tool 1 program)
+    if(NOT BRAWLEX_${variable})
+        list(APPEND e2e_missing ${program})
+    endif()
+endforeach()
+if(e2e_missing)
+    list(JOIN e2e_missing ", " e2e_missing)
+    message(FATAL_ERROR "The end-to-end tests need wine, Xvfb and python3; not found: "
+        "${e2e_missing}. Run scripts/install-deps, or configure with -DBRAWLEX_E2E=OFF "
+        "to build without them.")
 endif()
 
 enable_testing()
