@@ -23,6 +23,14 @@ if(NOT BRAWLEX_FUZZ)
         DISCOVERY_MODE PRE_TEST
         PROPERTIES LABELS unit)
 
+    # The software half of the renderer agreement check. It is no unit test: it
+    # compares with the GDI picture that the Windows tree's end-to-end test has just
+    # made under Wine, and that test runs it (tests/e2e/test_renderer_agreement.py).
+    add_executable(renderer_agreement_software
+        ${CMAKE_SOURCE_DIR}/tests/e2e/renderer_agreement_software.cpp)
+    target_link_libraries(renderer_agreement_software PRIVATE brawlex_headless
+        brawlex_test_support GTest::gtest_main)
+
     find_package(benchmark QUIET)
     file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench.cpp)
     if(benchmark_FOUND AND bench_sources)

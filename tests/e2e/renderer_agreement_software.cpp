@@ -1,9 +1,12 @@
 // The software renderer against the GDI renderer: the same scene drawn by both must
-// give the same pixels. The GDI picture is made under Wine by renderer_agreement.exe
-// (the Windows build's end-to-end tests write it); without it the tests are skipped.
+// give the same pixels. The GDI picture is made under Wine by renderer_agreement.exe;
+// the end-to-end test test_renderer_agreement.py makes it and then runs this program
+// of the native tree on it, so the comparison is always with a picture just made.
+// BRAWLEX_GDI_SCENE names the picture; without it, or without the picture, the tests
+// fail.
 #include "graphics/bmp_file.h"
-#include "graphics/software_surfaces.h"
 #include "graphics/renderer.h"
+#include "graphics/software_surfaces.h"
 #include "tests/support/renderer_scene.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_bitmaps.h"
@@ -18,19 +21,13 @@
 
 namespace {
 
-// BRAWLEX_GDI_SCENE names the picture; by default it is where the end-to-end test
-// of the Windows build in build/windows leaves it.
-std::string gdiScenePath() {
-    if (const char* path = std::getenv("BRAWLEX_GDI_SCENE")) return path;
-    return std::string(BRAWLEX_SOURCE_DIR) + "/build/windows/renderer-agreement/gdi-scene.bmp";
-}
-
 class RendererAgreement : public ::testing::Test {
   protected:
     void SetUp() override {
-        const std::string path = std::filesystem::absolute(gdiScenePath()).string();
-        if (!std::filesystem::exists(path))
-            GTEST_SKIP() << "no GDI picture at " << path << " (run the Windows end-to-end tests)";
+        const char* scene = std::getenv("BRAWLEX_GDI_SCENE");
+        ASSERT_NE(scene, nullptr) << "BRAWLEX_GDI_SCENE names no GDI picture";
+        const std::string path = std::filesystem::absolute(scene).string();
+        ASSERT_TRUE(std::filesystem::exists(path)) << "no GDI picture at " << path;
         std::optional<BmpImage> image = readBmpFile(path.c_str());
         ASSERT_TRUE(image.has_value()) << path;
         ASSERT_EQ(image->width, rendererSceneWidth);
