@@ -76,15 +76,17 @@ def run(seconds, game=None):
 
 class GdiObjectsTest(GameTestCase):
     def setUp(self):
-        if not os.path.exists(bench_program()):
-            self.skipTest(f"{bench_program()} is not built")
+        self.assertTrue(os.path.exists(bench_program()), f"{bench_program()} is not built")
         super().setUp()
         self.game = Game(program=bench_program(), source_dir=game_dir())
 
     def test_the_count_of_gdi_objects_stays_flat_through_play(self):
         stats = run(PLAY_SECONDS, self.game)
-        if stats.get("gdi_count_source", "none") == "none":
-            self.skipTest("this platform gives no count of GDI objects")
+        # Windows counts with GetGuiResources, Wine (where that call is a stub) through
+        # its handle table; no count means the counter no longer understands the
+        # platform, and that is a fault of the test tool, not a reason to pass.
+        self.assertNotEqual(stats.get("gdi_count_source", "none"), "none",
+                            f"the GDI objects could not be counted: {stats}")
         counts = {name: int(stats[name]) for name in (
             "frames", "gdi_objects_first_frame", "gdi_objects_min", "gdi_objects_max",
             "gdi_objects_end", "gdi_objects_samples")}
