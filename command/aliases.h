@@ -1,6 +1,8 @@
 // Named command lines.
 #pragma once
 
+#include "command/commands.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -20,3 +22,13 @@ extern std::vector<std::string> aliasRunStack;
 
 // Position of the alias named exactly `name`, or none.
 std::optional<std::size_t> FindAlias(std::string_view name);
+
+// ALIAS NAME BODY: defines or redefines an alias; the body is the rest of the line.
+CommandOutcome DefineAlias(CommandContext& context);
+
+// REMALIAS NAME: removes the alias of that name, if any.
+CommandOutcome RemoveAlias(CommandContext& context);
+
+// Runs the body of AliasTable[index] as a command line, unless that alias is running
+// already (then a notice is printed instead).
+void RunAlias(std::size_t index);

@@ -4,6 +4,7 @@
 #include "app/platform.h"
 #include "command/aliases.h"
 #include "command/console_text.h"
+#include "command/variables.h"
 #include "config/file_display.h"
 #include "config/key_bindings.h"
 #include "config/script_files.h"

@@ -4,7 +4,6 @@
 #include "command/interpreter.h"
 
 #include <string>
-#include <string_view>
 
 // How a command ends: go on with the next command of the line, skip the rest of
 // the line but still echo and record it, or drop the line without a trace.
@@ -27,18 +26,3 @@ std::string RestOfCommand(const CommandContext& context);
 
 // Reads the next word of the command into the word buffer, continuing from `from`.
 TextPosition ReadWord(CommandContext& context, TextPosition from);
-
-// SET (variables.cpp).
-CommandOutcome SetVariable(CommandContext& context);
-
-// ALIAS, REMALIAS and running an alias by name (aliases.cpp).
-CommandOutcome DefineAlias(CommandContext& context);
-CommandOutcome RemoveAlias(CommandContext& context);
-void RunAlias(std::size_t index);
-
-// Decimal conversions as the C library reads them: leading blanks, a sign and the
-// digits up to the first other character; a word that is no number reads 0.
-// Integers beyond the range of int are clamped to it.
-int wordToInt(std::string_view word);
-// May be infinite or not a number (the C library reads "1E999", "INF" and "NAN").
-double wordToReal(std::string_view word);

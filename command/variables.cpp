@@ -1,29 +1,15 @@
 // SET: the game variables the command language can change.
-#include "command/commands.h"
+#include "command/variables.h"
 
+#include "command/numbers.h"
 #include "game/game_state.h"
 #include "game/player.h"
 
-#include <cerrno>
-#include <climits>
 #include <cmath>
-#include <cstdlib>
+#include <initializer_list>
 #include <limits>
-
-int wordToInt(std::string_view word) {
-    const std::string text(word); // strtoll needs a terminated text
-    errno = 0;
-    const long long value = std::strtoll(text.c_str(), nullptr, 10);
-    // Unlike atoi, out-of-range numbers are clamped rather than undefined.
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return static_cast<int>(value);
-}
-
-double wordToReal(std::string_view word) {
-    const std::string text(word);
-    return std::strtod(text.c_str(), nullptr);
-}
+#include <string>
+#include <string_view>
 
 namespace {
 

@@ -2,10 +2,9 @@
 #include "config/key_bindings.h"
 
 #include "app/platform.h"
+#include "command/numbers.h"
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <string>
 
 std::uint16_t KeyBindings[2][actionSlots] = {};
@@ -36,16 +35,6 @@ constexpr NamedKey keyNames[] = {
     {"F4", 115},   {"F5", 116},   {"F6", 117},   {"F7", 118},   {"F8", 119},      {"F9", 120},
     {"F10", 121},  {"F11", 122},  {"F12", 123},
 };
-
-// atoi's reading of a number, clamped to int instead of overflowing.
-int leadingInt(std::string_view word) {
-    const std::string text(word);
-    errno = 0;
-    const long long value = std::strtoll(text.c_str(), nullptr, 10);
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return static_cast<int>(value);
-}
 
 } // namespace
 
@@ -94,7 +83,7 @@ BindRequest ParseBindArguments(std::string_view text) {
     }
 
     // Computed wide so that a player number of INT_MIN does not overflow.
-    const long long row = static_cast<long long>(leadingInt(playerWord)) - 1;
+    const long long row = static_cast<long long>(wordToInt(playerWord)) - 1;
     return {row < INT_MIN ? INT_MIN : static_cast<int>(row), KeyCodeFromName(keyName),
             ActionFromName(actionWord)};
 }
