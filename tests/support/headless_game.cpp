@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/frame.h"
 #include "app/key_state.h"
+#include "app/platform.h"
 #include "app/platform_headless.h"
 #include "app/startup.h"
 #include "command/aliases.h"
@@ -10,6 +11,7 @@
 #include "command/interpreter.h"
 #include "config/console.h"
 #include "config/console_headless.h"
+#include "config/console_session.h"
 #include "config/key_bindings.h"
 #include "config/script_files.h"
 #include "game/game_state.h"
@@ -46,6 +48,7 @@ void resetProgramState() {
     clearBulletsRequested = 0;
     resetCommandLanguageState();
     historyPos = -1;
+    consoleKeyUp(); // forgets a console key held since the console last opened or closed
     headlessConsoleDriver = nullptr;
     isActive = 1;
     playArea = Bounds{};
@@ -69,6 +72,20 @@ HeadlessGame::~HeadlessGame() {
 void HeadlessGame::frame(std::initializer_list<std::uint8_t> heldKeys) {
     clearKeyState();
     for (std::uint8_t key : heldKeys) keyState[key] = 1;
+    runFrame();
+}
+
+void HeadlessGame::keyDown(std::uint8_t key, bool repeat) {
+    if (key == keyForCharacter('`') && !consoleKeyDown(repeat)) return;
+    keyState[key] = 1;
+}
+
+void HeadlessGame::keyUp(std::uint8_t key) {
+    keyState[key] = 0;
+    if (key == keyForCharacter('`')) consoleKeyUp();
+}
+
+void HeadlessGame::step() {
     runFrame();
 }
 

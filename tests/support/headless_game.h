@@ -60,6 +60,14 @@ class HeadlessGame {
     void play(const std::vector<HeldKeys>& table,
               const std::function<void(int framesPlayed)>& afterFrame = {});
 
+    // Key events as a layer's window procedure hands them on: keyState follows them,
+    // and the console key's presses, repeats and releases go to the console session,
+    // which decides whether the key counts as down. step() then runs one frame with
+    // keyState as the events left it.
+    void keyDown(std::uint8_t key, bool repeat = false);
+    void keyUp(std::uint8_t key);
+    void step();
+
     // Puts a player on the floor at x, standing still (as if he had landed there).
     void standOnFloor(int number, float x);
 

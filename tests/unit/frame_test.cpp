@@ -4,10 +4,14 @@
 #include "app/frame.h"
 #include "app/key_state.h"
 #include "config/console_headless.h"
+#include "config/console_session.h"
 #include "graphics/software_surfaces.h"
 #include "tests/support/headless_game.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -88,6 +92,114 @@ TEST(ConsoleKey, OnlyTheKeyThatTypesTheBacktickOpensIt) {
     arena.game().frame({255});
     arena.game().frame({'C'});
     EXPECT_EQ(opened, 0);
+}
+
+// The console key is held to open the console, and the keyboard repeats it. Each
+// opening is played by the next entry of `users`; a frame with no entry left fails.
+class HeldConsoleKey : public ::testing::Test {
+  protected:
+    HeldConsoleKey() {
+        headlessConsoleDriver = [this](HeadlessConsole& console) {
+            ASSERT_LT(opened, users.size()) << "the console opened once too often";
+            users[opened++](console);
+        };
+    }
+
+    // A frame after each of `count` repeats of the held console key.
+    void repeatsInTheGame(int count) {
+        for (int i = 0; i < count; ++i) {
+            game().keyDown(consoleKey, true);
+            game().step();
+        }
+    }
+
+    HeadlessGame& game() { return arena.game(); }
+
+    Arena arena;
+    std::vector<std::function<void(HeadlessConsole&)>> users;
+    std::size_t opened = 0;
+};
+
+TEST_F(HeldConsoleKey, StaysOpenWhileHeldClosesOnANewPressAndOpensOnlyAfterARelease) {
+    users = {
+        [](HeadlessConsole& console) {
+            for (int i = 0; i < 5; ++i) console.repeatConsoleKey(); // held past the delay
+            EXPECT_TRUE(console.open);
+            console.pressConsoleKey(); // let go and pressed anew: closes
+            EXPECT_FALSE(console.open);
+            EXPECT_EQ(console.closeCount, 1);
+        },
+        [](HeadlessConsole& console) { console.pressEscape(); },
+    };
+    game().keyDown(consoleKey);
+    game().step();
+    ASSERT_EQ(opened, 1u);
+    // Still held after that close: its repeats do not open it again.
+    repeatsInTheGame(20);
+    EXPECT_EQ(opened, 1u);
+    // Released, the frames go on without it; pressed again, it opens.
+    game().keyUp(consoleKey);
+    game().step();
+    EXPECT_EQ(opened, 1u);
+    game().keyDown(consoleKey);
+    game().step();
+    EXPECT_EQ(opened, 2u);
+}
+
+TEST_F(HeldConsoleKey, ClosedOtherwiseWhileHeldItDoesNotReopenUntilReleased) {
+    const std::vector<std::pair<const char*, void (HeadlessConsole::*)()>> ways = {
+        {"Escape", &HeadlessConsole::pressEscape},
+        {"close box", &HeadlessConsole::clickCloseBox},
+    };
+    for (const auto& [name, close] : ways) {
+        users.assign(2, [close = close](HeadlessConsole& console) {
+            console.repeatConsoleKey();
+            (console.*close)();
+        });
+        opened = 0;
+        game().keyDown(consoleKey);
+        game().step();
+        repeatsInTheGame(10);
+        EXPECT_EQ(opened, 1u) << name;
+        game().keyUp(consoleKey);
+        game().keyDown(consoleKey);
+        game().step();
+        EXPECT_EQ(opened, 2u) << name;
+        game().keyUp(consoleKey);
+    }
+}
+
+TEST_F(HeldConsoleKey, ReleasedInsideTheConsoleItsNextPressCloses) {
+    users = {[](HeadlessConsole& console) {
+        consoleKeyUp();             // the release, as the layer sees it while the console is open
+        console.repeatConsoleKey(); // the hotkey of the next press carries no repeat flag
+        EXPECT_FALSE(console.open);
+    }};
+    game().keyDown(consoleKey);
+    game().step();
+    EXPECT_EQ(opened, 1u);
+}
+
+TEST_F(HeldConsoleKey, ANewPressOpensItEvenWhenTheReleaseWasMissed) {
+    users.assign(2, [](HeadlessConsole& console) { console.pressConsoleKey(); });
+    game().keyDown(consoleKey);
+    game().step();
+    repeatsInTheGame(3);
+    ASSERT_EQ(opened, 1u);
+    game().keyDown(consoleKey, false); // no key-up came (focus was elsewhere)
+    game().step();
+    EXPECT_EQ(opened, 2u);
+}
+
+TEST_F(HeldConsoleKey, OtherKeysAndTheirRepeatsAreLevelsAsBefore) {
+    game().standOnFloor(1, 100.0f);
+    game().keyDown(player1Keys.right);
+    game().keyDown(player1Keys.right, true);
+    game().step();
+    EXPECT_NEAR(arena.player(1).vx, 0.2f, 1e-6f);
+    game().keyUp(player1Keys.right);
+    EXPECT_EQ(keyState[player1Keys.right], 0);
+    EXPECT_EQ(opened, 0u);
 }
 
 } // namespace
