@@ -4,7 +4,9 @@
 #include "app/frame.h"
 #include "app/frame_pacing.h"
 #include "app/key_state.h"
+#include "app/platform.h"
 #include "app/startup.h"
+#include "config/console_session.h"
 #include "resources/resource_ids.h"
 
 #include <windows.h>
@@ -286,10 +288,16 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PostQuitMessage(0);
         return 0;
     case WM_KEYDOWN:
-        if (wParam < 256) keyState[wParam] = 1;
+        if (wParam >= 256) return 0;
+        // Bit 30 is the key's previous state: set on the keyboard's repeats. The
+        // console session decides whether the console key counts as down.
+        if (wParam == keyForCharacter('`') && !consoleKeyDown(((lParam >> 30) & 1) != 0)) return 0;
+        keyState[wParam] = 1;
         return 0;
     case WM_KEYUP:
-        if (wParam < 256) keyState[wParam] = 0;
+        if (wParam >= 256) return 0;
+        keyState[wParam] = 0;
+        if (wParam == keyForCharacter('`')) consoleKeyUp();
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

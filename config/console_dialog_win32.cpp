@@ -1,6 +1,7 @@
 // The console as a modal Win32 dialog (template IDD_CONSOLE). The dialog procedure
 // only translates messages: every decision is the console session's.
 #include "app/app_state.h"
+#include "app/platform.h"
 #include "config/console.h"
 #include "config/console_session.h"
 #include "resources/resource_ids.h"
@@ -10,6 +11,25 @@
 #include <string>
 
 namespace {
+
+// While the console key that opened the console is held, its repeats arrive as
+// hotkeys that carry no repeat flag, and its release is no message of the dialog's
+// (the hotkey took its presses). The dialog therefore polls the key's state every
+// 10 ms until it is seen up, and tells the session.
+constexpr UINT_PTR releaseTimer = 1;
+constexpr UINT releasePollMilliseconds = 10;
+
+void watchConsoleKeyRelease(HWND dialog) {
+    if (consoleKeyAwaitingRelease())
+        SetTimer(dialog, releaseTimer, releasePollMilliseconds, nullptr);
+}
+
+void pollConsoleKeyRelease(HWND dialog) {
+    if (consoleKeyAwaitingRelease() && (GetAsyncKeyState(keyForCharacter('`')) & 0x8000) != 0)
+        return;
+    consoleKeyUp();
+    KillTimer(dialog, releaseTimer);
+}
 
 void releaseHotkeys(HWND dialog) {
     for (const ConsoleHotkey& hotkey : consoleHotkeys()) UnregisterHotKey(dialog, hotkey.id);
@@ -30,6 +50,7 @@ ConsoleWindow windowOf(HWND dialog) {
             SetDlgItemTextA(dialog, IDC_CONSOLE_OUTPUT, text.c_str());
         },
         [dialog] {
+            KillTimer(dialog, releaseTimer);
             releaseHotkeys(dialog);
             EndDialog(dialog, 0);
         },
@@ -53,6 +74,7 @@ INT_PTR CALLBACK consoleDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_INITDIALOG:
         consoleOpened(windowOf(dialog));
         registerHotkeys(dialog);
+        watchConsoleKeyRelease(dialog);
         return TRUE; // the focus goes to the input box, first in the tab order
     case WM_COMMAND:
         // Clicking Enter, or Return anywhere in the dialog (Enter is the default
@@ -65,6 +87,10 @@ INT_PTR CALLBACK consoleDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         return TRUE;
     case WM_CLOSE:
         consoleCloseRequested(windowOf(dialog));
+        return TRUE;
+    case WM_TIMER:
+        if (wParam != releaseTimer) return FALSE;
+        pollConsoleKeyRelease(dialog);
         return TRUE;
     default:
         return FALSE;
