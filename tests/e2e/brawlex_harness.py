@@ -459,7 +459,9 @@ class Game:
                 return None
             return ids[0] if ids else None
         x_window = poll(find, timeout, what=f"an X window named {title!r}")
-        self.xdotool("windowfocus", x_window)
+        # --sync waits until the X server reports the focus there, so the keys that
+        # follow cannot reach the window that had it before.
+        self.xdotool("windowfocus", "--sync", x_window, timeout=timeout)
         return x_window
 
     def hold(self, *keys):
@@ -479,12 +481,17 @@ class Game:
         self.xdotool("type", "--delay", delay_ms, text)
 
     def open_console(self, timeout=20.0):
-        """Taps the backtick key in the game window and waits for the console dialog;
-        returns it with the keyboard focus on it. (Holding the key past its repeat
-        delay would close the console again: it is also the console's closing key.)"""
+        """Presses the backtick key in the game window, holds it until the console
+        dialog shows and lets go; returns the dialog with the keyboard focus on it.
+        (The key's repeats while it is held neither close the console nor open it
+        again, so no tap has to beat the keyboard's repeat delay.)"""
         self.focus()
-        self.press("grave")
-        console = self.wait_for_window(DIALOG_CLASS, "Console", exe=self.exe, timeout=timeout)
+        self.hold("grave")
+        try:
+            console = self.wait_for_window(DIALOG_CLASS, "Console", exe=self.exe,
+                                           timeout=timeout)
+        finally:
+            self.release("grave")
         self.focus("Console")
         return console
 
