@@ -22,11 +22,6 @@ constexpr NamedAction actionNames[] = {
     {"ATTACK", ActionAttack},   {"SWORD", ActionSword},
 };
 
-struct NamedKey {
-    std::string_view name;
-    std::uint16_t code;
-};
-
 constexpr NamedKey keyNames[] = {
     {"SHIFT", 16}, {"CTRL", 17},  {"ALT", 18},   {"ENTER", 13}, {"BACKSPACE", 8}, {"TAB", 9},
     {"SPACE", 32}, {"UP", 38},    {"DOWN", 40},  {"LEFT", 37},  {"RIGHT", 39},    {"NUM0", 96},
@@ -37,6 +32,14 @@ constexpr NamedKey keyNames[] = {
 };
 
 } // namespace
+
+std::span<const NamedKey> KeyNames() {
+    return keyNames;
+}
+
+bool IsSystemKey(std::uint16_t code) {
+    return code == 18 || code == 121; // Alt, F10
+}
 
 int ActionFromName(std::string_view name) {
     for (const NamedAction& entry : actionNames)

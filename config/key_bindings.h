@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 enum Action : int {
@@ -25,6 +26,19 @@ struct BindRequest {
     std::uint16_t keyCode; // 0 when the key name was refused
     int action;            // -1 when the action word names no action
 };
+
+// A key name BIND accepts, and the virtual-key code it stands for.
+struct NamedKey {
+    std::string_view name;
+    std::uint16_t code;
+};
+
+// Every key name, in the order the help listing gives them.
+std::span<const NamedKey> KeyNames();
+
+// Alt and F10 reach the game window as system keys, which keyState does not record:
+// BIND accepts them, but an action bound to one never fires.
+bool IsSystemKey(std::uint16_t code);
 
 int ActionFromName(std::string_view name);
 std::uint16_t KeyCodeFromName(std::string_view name);

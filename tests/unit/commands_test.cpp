@@ -7,8 +7,11 @@
 #include "game/game_state.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
 
 using CommandsTest = CommandTest;
@@ -132,22 +135,103 @@ TEST_F(ShippedFilesTest, ExamplesRunEveryCommandTheyHold) {
     }
 }
 
+// The words of a text: runs of letters, digits and underscores.
+static std::set<std::string> wordsOf(const std::string& text) {
+    std::set<std::string> words;
+    std::string word;
+    for (char c : text + ' ') {
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+            word += c;
+        } else if (!word.empty()) {
+            words.insert(word);
+            word.clear();
+        }
+    }
+    return words;
+}
+
 TEST_F(ShippedFilesTest, HelpListingsNameEveryCommandAndVariable) {
     folder.copyGameFile("cmdlist.txt");
     folder.copyGameFile("varlist.txt");
     const std::string commands = read("cmdlist.txt");
     const std::string variables = read("varlist.txt");
+    // Whole words: "ECHO" inside "ECHOOFF" or "HP" inside "MAXHP" is no listing.
+    const std::set<std::string> commandWords = wordsOf(commands);
+    const std::set<std::string> variableWords = wordsOf(variables);
     for (const char* name :
          {"BIND", "SET", "RESTART", "RESET", "EXEC", "QUIT", "ALIAS", "REMALIAS", "ECHO", "ECHOOFF",
           "ECHO_OFF", "ECHOON", "ECHO_ON", "SHOWFILE", "HELP"})
-        EXPECT_NE(commands.find(name), std::string::npos) << name;
+        EXPECT_TRUE(commandWords.contains(name)) << name;
     for (const char* name : {"MAXHP", "HP", "AIMANGLE", "DIRECTION", "DIR", "POSITION", "POS",
                              "GRAVITY", "GRAV", "JUMPVELOCITY", "JUMPVEL", "VERYLOW", "VERYHIGH"})
-        EXPECT_NE(variables.find(name), std::string::npos) << name;
+        EXPECT_TRUE(variableWords.contains(name)) << name;
     for (const std::string& text : {commands, variables}) {
         std::istringstream lines(text);
         for (std::string line; std::getline(lines, line);) EXPECT_LT(line.size(), 511u) << line;
     }
     run("ECHOOFF;HELP CMD");
     EXPECT_EQ(consoleText.rfind("COMMANDS", 0), 0u);
+}
+
+// The key names a text lists between `from` and `to`: upper-case words, with ranges
+// such as NUM0-NUM9 or F1..F9 spelled out.
+static std::set<std::string> listedKeyNames(const std::string& text, const std::string& from,
+                                            const std::string& to) {
+    const auto start = text.find(from);
+    const auto end = start == std::string::npos ? start : text.find(to, start);
+    if (end == std::string::npos) {
+        ADD_FAILURE() << "no key list from '" << from << "' to '" << to << "'";
+        return {};
+    }
+    const std::string list = text.substr(start + from.size(), end - start - from.size());
+    static const std::regex range(R"(([A-Z]+)(\d+)(?:-|\.\.)\1(\d+))");
+    static const std::regex name(R"([A-Z][A-Z0-9]*)");
+    std::set<std::string> names;
+    std::istringstream words(list);
+    for (std::string word; words >> word;) {
+        word.erase(std::remove_if(word.begin(), word.end(),
+                                  [](char c) { return c == ',' || c == '`' || c == ';'; }),
+                   word.end());
+        std::smatch m;
+        if (std::regex_match(word, m, range)) {
+            for (int n = std::stoi(m[2]); n <= std::stoi(m[3]); ++n)
+                names.insert(m[1].str() + std::to_string(n));
+        } else if (std::regex_match(word, name)) {
+            names.insert(word);
+        }
+    }
+    return names;
+}
+
+// Every listing of the key names says exactly which named keys work: all of the
+// key-name table but the system keys (ALT, F10), which it names apart.
+TEST_F(ShippedFilesTest, KeyListingsAgreeWithTheKeyNameTable) {
+    std::set<std::string> working;
+    std::set<std::string> system;
+    for (const NamedKey& key : KeyNames())
+        (IsSystemKey(key.code) ? system : working).insert(std::string(key.name));
+    EXPECT_EQ(system, (std::set<std::string>{"ALT", "F10"}));
+
+    folder.copyGameFile("cmdlist.txt");
+    folder.copyGameFile("config.cfg");
+    const std::string source = BRAWLEX_SOURCE_DIR;
+    struct Listing {
+        std::string name, text, from, to;
+    };
+    const Listing listings[] = {
+        {"cmdlist.txt", read("cmdlist.txt"), "Keys: a letter or digit,", "+ - * /"},
+        {"config.cfg", read("config.cfg"), "key:    a letter or digit,", "+ - * /"},
+        {"README.md", read(source + "/README.md"), "Keys: a letter or digit,", "`+ - * /`"},
+        {"how-to-play.txt", read(source + "/docs/how-to-play.txt"), "keys: a letter or digit,",
+         "+ - * /"},
+    };
+    for (const Listing& listing : listings) {
+        EXPECT_EQ(listedKeyNames(listing.text, listing.from, listing.to), working) << listing.name;
+        // The system keys are named too, as keys that never work.
+        const auto after = listing.text.find(listing.to, listing.text.find(listing.from));
+        std::string note = listing.text.substr(after, 200);
+        std::erase(note, '`');
+        EXPECT_NE(note.find("ALT and F10"), std::string::npos) << listing.name << ": " << note;
+        EXPECT_NE(note.find("never work"), std::string::npos) << listing.name << ": " << note;
+    }
 }
