@@ -1,0 +1,291 @@
+// The page side of the web layer: the canvas, the keyboard, activity, waiting and the
+// message box. The DOM work is page.js's (window.BrawlexPage); this file keeps the
+// game's side of it and the few calls between the two.
+#include "app/page_web.h"
+
+#include "app/app_state.h"
+#include "app/dom_code_keys.h"
+#include "app/key_state.h"
+#include "app/platform.h"
+#include "config/console_session.h"
+#include "config/key_bindings.h"
+#include "graphics/software_surfaces.h"
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// clang-format off
+EM_JS(int, pageCanvasWidth, (), { return BrawlexPage.canvasWidth(); });
+EM_JS(int, pageCanvasHeight, (), { return BrawlexPage.canvasHeight(); });
+EM_JS(int, pageIsActive, (), { return BrawlexPage.isActive() ? 1 : 0; });
+EM_JS(void, pageShowGame, (), { BrawlexPage.showGame(); });
+EM_JS(void, pageShowEnded, (), { BrawlexPage.showEnded(); });
+EM_JS(void, pageWake, (), { BrawlexPage.wake(); });
+EM_JS(double, pageClock, (), { return performance.timeOrigin + performance.now(); });
+EM_JS(void, pagePutFrame, (const void* rgba, int width, int height), {
+    BrawlexPage.putFrame(HEAPU8, rgba, width, height);
+});
+EM_ASYNC_JS(void, pageWhenActive, (), { await BrawlexPage.whenActive(); });
+EM_ASYNC_JS(void, pageWhenWoken, (), { await BrawlexPage.whenWoken(); });
+EM_ASYNC_JS(void, pageMessageBox, (const char* text, const char* caption, unsigned style), {
+    await BrawlexPage.messageBox(BrawlexPage.text(HEAPU8, text), BrawlexPage.text(HEAPU8, caption),
+                                 style);
+});
+// clang-format on
+
+namespace page {
+
+namespace {
+
+constexpr std::uint8_t virtualKeyMenu = 0x12; // Alt
+constexpr std::uint8_t virtualKeyF10 = 0x79;
+
+WindowObject* shownWindow = nullptr;
+// The canvas's pixels (R, G, B, A bytes), made once at attach: a repaint converts
+// into it and allocates nothing.
+std::vector<std::uint32_t> canvasPixels;
+bool repaintRequested = false;
+
+bool quitting = false;
+bool modalBoxOpen = false;
+
+// Key presses queued for the console while it is open. A press that finds the queue
+// full is dropped, as a full message queue drops input.
+bool capturing = false;
+std::array<KeyPress, 64> queuedKeys{};
+std::size_t queueFirst = 0;
+std::size_t queueLength = 0;
+
+// Frames run and the time spent in them, for page.js's frame rate and the benchmark.
+std::uint32_t frames = 0;
+double frameMilliseconds = 0.0;
+double frameStart = 0.0;
+std::uint32_t repaints = 0;
+double repaintMilliseconds = 0.0;
+
+// Copies the latest front buffer to the canvas, once per repaint of the page however
+// many frames were presented since the last one.
+EM_BOOL repaint(double, void*) {
+    repaintRequested = false;
+    if (shownWindow == nullptr) return EM_FALSE;
+    const double started = emscripten_get_now();
+    const std::vector<std::uint32_t>& front = shownWindow->frontBuffer;
+    const std::size_t count = std::min(front.size(), canvasPixels.size());
+    // 0x00RRGGBB words to the R, G, B, A bytes of the canvas (little-endian words).
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t p = front[i];
+        canvasPixels[i] = ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16) | 0xFF000000u;
+    }
+    pagePutFrame(canvasPixels.data(), shownWindow->width, shownWindow->height);
+    ++repaints;
+    repaintMilliseconds += emscripten_get_now() - started;
+    return EM_FALSE;
+}
+
+void presented(const WindowObject&) {
+    if (repaintRequested) return;
+    repaintRequested = true;
+    emscripten_request_animation_frame(repaint, nullptr);
+}
+
+// The character a key types, as the console's 8-bit text holds it: `key` when it is
+// one printable character of Latin-1 (one or two bytes of UTF-8), else 0.
+char characterOf(const char* key) {
+    const auto* k = reinterpret_cast<const unsigned char*>(key);
+    if (k[0] >= 0x20 && k[0] < 0x7F && k[1] == 0) return static_cast<char>(k[0]);
+    if ((k[0] == 0xC2 || k[0] == 0xC3) && (k[1] & 0xC0) == 0x80 && k[2] == 0) {
+        const unsigned value = ((k[0] & 0x1Fu) << 6) | (k[1] & 0x3Fu);
+        if (value >= 0xA0) return static_cast<char>(value);
+    }
+    return 0;
+}
+
+bool isBound(std::uint8_t virtualKey) {
+    for (const auto& row : KeyBindings)
+        for (const std::uint16_t code : row)
+            if (code == virtualKey) return true;
+    return false;
+}
+
+// Whether the page's own use of a key is suppressed: keys the game uses now (a
+// player's binding or the console key), and the keys that would scroll the page or
+// move the focus away from it. A key held with Ctrl or Meta that the game does not
+// use keeps its browser shortcut.
+bool gameTakesKey(std::uint8_t virtualKey, const EmscriptenKeyboardEvent& event) {
+    if (virtualKey == 0) return false;
+    if (isBound(virtualKey) || virtualKey == keyForCharacter('`')) return true;
+    if (event.ctrlKey || event.metaKey) return false;
+    switch (virtualKey) {
+    case 0x08: // Backspace
+    case 0x09: // Tab
+    case 0x20: // Space
+    case 0x21: // Page Up
+    case 0x22: // Page Down
+    case 0x23: // End
+    case 0x24: // Home
+    case 0x25: // arrows
+    case 0x26:
+    case 0x27:
+    case 0x28:
+        return true;
+    default:
+        return false;
+    }
+}
+
+EM_BOOL keyDown(int, const EmscriptenKeyboardEvent* event, void*) {
+    // The message box takes the keyboard while it is open (page.js handles its keys).
+    if (modalBoxOpen) return EM_FALSE;
+    const std::uint8_t virtualKey = virtualKeyForDomCode(event->code, event->key);
+    if (capturing) {
+        if (queueLength < queuedKeys.size()) {
+            queuedKeys[(queueFirst + queueLength) % queuedKeys.size()] = {
+                virtualKey, characterOf(event->key), event->repeat != 0, event->ctrlKey != 0,
+                event->altKey != 0};
+            ++queueLength;
+        }
+        pageWake();
+        // Typing stays in the console; browser shortcuts held with Ctrl or Meta work.
+        return (event->ctrlKey || event->metaKey) && characterOf(event->key) != 0 ? EM_FALSE
+                                                                                  : EM_TRUE;
+    }
+    if (virtualKey == 0) return EM_FALSE;
+    // Alt, F10 and keys pressed while Alt is held are system keys, which the game's
+    // window does not see as key presses.
+    if (event->altKey || virtualKey == virtualKeyMenu || virtualKey == virtualKeyF10)
+        return EM_FALSE;
+    if (virtualKey == keyForCharacter('`')) {
+        if (consoleKeyDown(event->repeat != 0)) keyState[virtualKey] = 1;
+    } else {
+        keyState[virtualKey] = 1;
+    }
+    return gameTakesKey(virtualKey, *event) ? EM_TRUE : EM_FALSE;
+}
+
+// Every release clears its key, whoever had the keyboard meanwhile: a release the
+// game never sees would leave the key held.
+EM_BOOL keyUp(int, const EmscriptenKeyboardEvent* event, void*) {
+    const std::uint8_t virtualKey = virtualKeyForDomCode(event->code, event->key);
+    if (virtualKey == 0) return EM_FALSE;
+    keyState[virtualKey] = 0;
+    if (virtualKey == keyForCharacter('`')) consoleKeyUp();
+    return !modalBoxOpen && (capturing || gameTakesKey(virtualKey, *event)) ? EM_TRUE : EM_FALSE;
+}
+
+} // namespace
+
+CanvasSize canvasSize() {
+    return {pageCanvasWidth(), pageCanvasHeight()};
+}
+
+void attach(WindowObject& window) {
+    shownWindow = &window;
+    canvasPixels.assign(static_cast<std::size_t>(window.width) *
+                            static_cast<std::size_t>(window.height),
+                        0xFF000000u);
+    window.onPresent = presented;
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, keyDown);
+    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, keyUp);
+    isActive = pageIsActive() ? 1 : 0;
+}
+
+void showGame() {
+    pageShowGame();
+}
+
+void showEnded() {
+    pageShowEnded();
+}
+
+bool quitRequested() {
+    return quitting;
+}
+
+void requestQuit() {
+    quitting = true;
+    pageWake();
+}
+
+void waitUntilActive() {
+    while (!isActive) pageWhenActive();
+}
+
+void sleep(std::uint32_t milliseconds) {
+    emscripten_sleep(milliseconds);
+}
+
+std::uint64_t microseconds() {
+    return static_cast<std::uint64_t>(emscripten_get_now() * 1000.0);
+}
+
+std::uint32_t milliseconds() {
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(pageClock()));
+}
+
+void messageBox(const char* text, const char* caption, unsigned style) {
+    modalBoxOpen = true;
+    pageMessageBox(text ? text : "", caption ? caption : "", style);
+    modalBoxOpen = false;
+}
+
+void captureKeys(bool capture) {
+    capturing = capture;
+    queueFirst = 0;
+    queueLength = 0;
+}
+
+bool takeKey(KeyPress& press) {
+    if (queueLength == 0) return false;
+    press = queuedKeys[queueFirst];
+    queueFirst = (queueFirst + 1) % queuedKeys.size();
+    --queueLength;
+    return true;
+}
+
+void waitForKey() {
+    if (queueLength == 0) pageWhenWoken();
+}
+
+void frameStarted() {
+    frameStart = emscripten_get_now();
+}
+
+void frameEnded() {
+    ++frames;
+    frameMilliseconds += emscripten_get_now() - frameStart;
+}
+
+} // namespace page
+
+// Called by page.js.
+extern "C" {
+
+// The page became active (visible with the keyboard focus) or stopped being so. Keys
+// released while the page was inactive were never seen, so none counts as held.
+EMSCRIPTEN_KEEPALIVE void brawlex_set_active(int active) {
+    isActive = active ? 1 : 0;
+    if (!active) {
+        clearKeyState();
+        consoleKeyUp();
+    }
+    pageWake();
+}
+
+EMSCRIPTEN_KEEPALIVE std::uint32_t brawlex_frames() {
+    return page::frames;
+}
+EMSCRIPTEN_KEEPALIVE double brawlex_frame_milliseconds() {
+    return page::frameMilliseconds;
+}
+EMSCRIPTEN_KEEPALIVE std::uint32_t brawlex_repaints() {
+    return page::repaints;
+}
+EMSCRIPTEN_KEEPALIVE double brawlex_repaint_milliseconds() {
+    return page::repaintMilliseconds;
+}
+}

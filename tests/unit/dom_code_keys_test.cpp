@@ -1,0 +1,125 @@
+#include "app/dom_code_keys.h"
+#include "app/us_keyboard_layout.h"
+#include "config/key_bindings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct Case {
+    const char* code;
+    const char* key;
+    int virtualKey;
+};
+
+// Each physical key gives the code a Windows program sees for it on the US layout.
+TEST(DomCodeKeys, GiveTheUsLayoutsVirtualKeys) {
+    const Case cases[] = {
+        {"KeyA", "a", 'A'},
+        {"KeyZ", "Z", 'Z'},
+        {"KeyG", "g", 'G'},
+        {"Digit0", "0", '0'},
+        {"Digit9", "(", '9'},
+        {"Space", " ", 0x20},
+        {"Enter", "Enter", 0x0D},
+        {"NumpadEnter", "Enter", 0x0D},
+        {"Escape", "Escape", 0x1B},
+        {"Tab", "Tab", 0x09},
+        {"Backspace", "Backspace", 0x08},
+        {"ShiftLeft", "Shift", 0x10},
+        {"ShiftRight", "Shift", 0x10},
+        {"ControlRight", "Control", 0x11},
+        {"AltLeft", "Alt", 0x12},
+        {"ArrowLeft", "ArrowLeft", 0x25},
+        {"ArrowUp", "ArrowUp", 0x26},
+        {"ArrowRight", "ArrowRight", 0x27},
+        {"ArrowDown", "ArrowDown", 0x28},
+        {"F1", "F1", 0x70},
+        {"F10", "F10", 0x79},
+        {"F12", "F12", 0x7B},
+        {"F24", "F24", 0x87},
+        {"Backquote", "`", 0xC0},
+        {"Minus", "-", 0xBD},
+        {"Equal", "=", 0xBB},
+        {"BracketLeft", "[", 0xDB},
+        {"BracketRight", "]", 0xDD},
+        {"Backslash", "\\", 0xDC},
+        {"Semicolon", ";", 0xBA},
+        {"Quote", "'", 0xDE},
+        {"Comma", ",", 0xBC},
+        {"Period", ".", 0xBE},
+        {"Slash", "/", 0xBF},
+        {"NumpadMultiply", "*", 0x6A},
+        {"NumpadAdd", "+", 0x6B},
+        {"NumpadSubtract", "-", 0x6D},
+        {"NumpadDivide", "/", 0x6F},
+        {"NumLock", "NumLock", 0x90},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(virtualKeyForDomCode(c.code, c.key), c.virtualKey) << c.code;
+}
+
+// With Num Lock on the keypad types digits; with it off its keys are the navigation
+// keys, as Windows reports them.
+TEST(DomCodeKeys, KeypadFollowsNumLock) {
+    const Case cases[] = {
+        {"Numpad0", "0", 0x60},
+        {"Numpad4", "4", 0x64},
+        {"Numpad9", "9", 0x69},
+        {"NumpadDecimal", ".", 0x6E},
+        {"Numpad5", "Unidentified", 0x65},
+        {"Numpad6", "", 0x66},
+        {"Numpad0", "Insert", 0x2D},
+        {"Numpad1", "End", 0x23},
+        {"Numpad2", "ArrowDown", 0x28},
+        {"Numpad3", "PageDown", 0x22},
+        {"Numpad4", "ArrowLeft", 0x25},
+        {"Numpad5", "Clear", 0x0C},
+        {"Numpad6", "ArrowRight", 0x27},
+        {"Numpad7", "Home", 0x24},
+        {"Numpad8", "ArrowUp", 0x26},
+        {"Numpad9", "PageUp", 0x21},
+        {"NumpadDecimal", "Delete", 0x2E},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(virtualKeyForDomCode(c.code, c.key), c.virtualKey) << c.code << " " << c.key;
+}
+
+// Codes of keys the game has no number for, and malformed ones, give 0 (no key).
+TEST(DomCodeKeys, UnknownCodesGiveNoKey) {
+    const char* codes[] = {"",         "Key",           "KeyAB", "Keya",        "Key1",
+                           "Digit",    "DigitA",        "F0",    "F25",         "F99",
+                           "F1A",      "F100",          "Fn",    "Numpad",      "NumpadA",
+                           "Numpad10", "AudioVolumeUp", "space", "Unidentified"};
+    for (const char* code : codes) EXPECT_EQ(virtualKeyForDomCode(code, ""), 0) << code;
+}
+
+// Every key a player can BIND, and the console key, can be pressed on the page: some
+// physical key gives its code.
+TEST(DomCodeKeys, EveryBindableKeyAndTheConsoleKeyIsReachable) {
+    std::string codes[] = {
+        "Space",          "ShiftLeft", "ControlLeft",    "Enter",       "Tab",
+        "Backspace",      "ArrowUp",   "ArrowDown",      "ArrowLeft",   "ArrowRight",
+        "NumpadMultiply", "NumpadAdd", "NumpadSubtract", "NumpadDivide"};
+    const char* names[] = {"SPACE", "SHIFT", "CTRL",  "ENTER", "TAB", "BACKSPACE", "UP",
+                           "DOWN",  "LEFT",  "RIGHT", "*",     "+",   "-",         "/"};
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        EXPECT_EQ(virtualKeyForDomCode(codes[i], ""), KeyCodeFromName(names[i])) << names[i];
+    for (char c = 'A'; c <= 'Z'; ++c)
+        EXPECT_EQ(virtualKeyForDomCode(std::string("Key") + c, ""),
+                  KeyCodeFromName(std::string(1, c)));
+    for (char c = '0'; c <= '9'; ++c) {
+        EXPECT_EQ(virtualKeyForDomCode(std::string("Digit") + c, ""),
+                  KeyCodeFromName(std::string(1, c)));
+        EXPECT_EQ(virtualKeyForDomCode(std::string("Numpad") + c, std::string(1, c)),
+                  KeyCodeFromName(std::string("NUM") + c));
+    }
+    for (int f = 1; f <= 12; ++f)
+        EXPECT_EQ(virtualKeyForDomCode("F" + std::to_string(f), ""),
+                  KeyCodeFromName("F" + std::to_string(f)));
+    EXPECT_EQ(virtualKeyForDomCode("Backquote", "`"), usLayoutKeyForCharacter('`'));
+}
+
+} // namespace
