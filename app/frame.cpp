@@ -1,6 +1,7 @@
 // One tick of the game: console key, player updates, bullets, player drawing, present.
 #include "app/frame.h"
 
+#include "app/gamepads.h"
 #include "app/key_state.h"
 #include "app/platform.h"
 #include "config/console.h"
@@ -37,6 +38,9 @@ void stepAndDrawBullets() {
 } // namespace
 
 void runFrame() {
+    // The pads' levels first, so that everything below sees them as it sees keys.
+    pollGamepads();
+
     // The key that types a backtick on the current layout, looked up every frame.
     // Opening the console clears keyState, so this frame's updates see no key down.
     if (keyState[keyForCharacter('`')] != 0) openConsole();

@@ -31,6 +31,17 @@ constexpr NamedKey keyNames[] = {
     {"F10", 121},  {"F11", 122},  {"F12", 123},
 };
 
+// The code of a whole pad control name (PAD1A, PAD2STICKLEFT...), or 0.
+std::uint16_t padKeyCodeFromName(std::string_view name) {
+    if (name.size() < 5 || !name.starts_with("PAD")) return 0;
+    const int pad = name[3] - '1';
+    if (pad < 0 || pad >= padCount) return 0;
+    const std::string_view control = name.substr(4);
+    for (int c = 0; c < padControlCount; ++c)
+        if (control == padControlNames[c]) return padKeyCodes[pad][c];
+    return 0;
+}
+
 } // namespace
 
 std::span<const NamedKey> KeyNames() {
@@ -50,6 +61,7 @@ int ActionFromName(std::string_view name) {
 std::uint16_t KeyCodeFromName(std::string_view name) {
     for (const NamedKey& entry : keyNames)
         if (name == entry.name) return entry.code;
+    if (const std::uint16_t pad = padKeyCodeFromName(name)) return pad;
     // Otherwise the first character alone decides; an empty name counts as NUL.
     const char first = name.empty() ? '\0' : name.front();
     switch (first) {

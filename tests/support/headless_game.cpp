@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/frame.h"
+#include "app/gamepads_headless.h"
 #include "app/key_state.h"
 #include "app/platform.h"
 #include "app/platform_headless.h"
@@ -54,6 +55,7 @@ void resetProgramState() {
     playArea = Bounds{};
     mainWindow = nullptr;
     headless_platform::reset();
+    headless_gamepads::reset();
 }
 
 HeadlessGame::HeadlessGame(Options options) {
