@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/frame.h"
 #include "app/frame_pacing.h"
+#include "app/gamepads_win32.h"
 #include "app/key_state.h"
 #include "app/main_loop_hooks.h"
 #include "app/platform.h"
@@ -68,6 +69,10 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         keyState[wParam] = 0;
         if (wParam == keyForCharacter('`')) consoleKeyUp();
         return 0;
+    case WM_DEVICECHANGE:
+        // Perhaps a pad was plugged in: look for one at every frame for a while.
+        noteDeviceChange();
+        return DefWindowProcA(window, message, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -31,6 +31,24 @@ if(NOT BRAWLEX_FUZZ)
     target_link_libraries(renderer_agreement_software PRIVATE brawlex_headless
         brawlex_test_support GTest::gtest_main)
 
+    # The desktop layer's pads, driven through SDL's virtual controllers.
+    find_package(SDL2 QUIET)
+    if(SDL2_FOUND)
+        add_executable(brawlex_sdl_gamepad_tests
+            ${CMAKE_SOURCE_DIR}/tests/sdl/gamepads_sdl_test.cpp
+            ${CMAKE_SOURCE_DIR}/app/gamepads_sdl.cpp)
+        target_link_libraries(brawlex_sdl_gamepad_tests PRIVATE brawlex_core GTest::gtest_main)
+        if(TARGET SDL2::SDL2)
+            target_link_libraries(brawlex_sdl_gamepad_tests PRIVATE SDL2::SDL2)
+        else()
+            target_include_directories(brawlex_sdl_gamepad_tests PRIVATE ${SDL2_INCLUDE_DIRS})
+            target_link_libraries(brawlex_sdl_gamepad_tests PRIVATE ${SDL2_LIBRARIES})
+        endif()
+        gtest_discover_tests(brawlex_sdl_gamepad_tests
+            DISCOVERY_MODE PRE_TEST
+            PROPERTIES LABELS unit)
+    endif()
+
     find_package(benchmark QUIET)
     file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench.cpp)
     if(benchmark_FOUND AND bench_sources)
