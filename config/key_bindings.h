@@ -33,7 +33,8 @@ struct NamedKey {
     std::uint16_t code;
 };
 
-// Every key name, in the order the help listing gives them.
+// Every key name of the keyboard, in the order the help listing gives them (the pads'
+// names come from padControlNames).
 std::span<const NamedKey> KeyNames();
 
 // Alt and F10 reach the game window as system keys, which keyState does not record:
