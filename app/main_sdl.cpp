@@ -1,0 +1,212 @@
+// The desktop program on SDL2: entry point, game window, event handling, main loop
+// and shutdown, in the order of the Windows program.
+#include "app/app_state.h"
+#include "app/desktop_sdl.h"
+#include "app/frame.h"
+#include "app/frame_pacing.h"
+#include "app/key_state.h"
+#include "app/platform.h"
+#include "app/startup.h"
+#include "config/console_session.h"
+#include "graphics/bmp_file.h"
+#include "graphics/software_surfaces.h"
+
+#include <cstdio>
+
+// The window icon, drawn by the build from art/icon.pixmap (a .bmp held in memory).
+extern const unsigned char brawlexIconBmp[];
+extern const unsigned brawlexIconBmpSize;
+
+namespace {
+
+const char windowTitle[] = "Brawlex!";
+
+// The software renderer's window: the client area of the game window.
+WindowObject gameWindowPixels;
+
+// Virtual-key codes the Windows program gets as system keys (WM_SYSKEYDOWN), which
+// leave keyState alone: Alt itself and F10.
+constexpr std::uint8_t virtualKeyMenu = 0x12;
+constexpr std::uint8_t virtualKeyF10 = 0x79;
+
+bool isGameWindow(Uint32 windowId) {
+    return desktop::gameWindow != nullptr && SDL_GetWindowID(desktop::gameWindow) == windowId;
+}
+
+void setIcon(SDL_Window* window) {
+    const auto icon = decodeBmp(brawlexIconBmp, brawlexIconBmpSize);
+    if (!icon) return;
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormat(0, icon->width, icon->height, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (surface == nullptr) return;
+    // Black is the transparent colour of the game's pictures, the icon's too.
+    for (int y = 0; y < icon->height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(surface->pixels) +
+                                                     y * surface->pitch);
+        for (int x = 0; x < icon->width; ++x) {
+            const std::uint32_t pixel = icon->pixels[static_cast<std::size_t>(y) * icon->width + x];
+            row[x] = pixel == 0 ? 0 : (0xFF000000u | pixel);
+        }
+    }
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
+}
+
+// The usable area of the display the window opens on (the desktop without its
+// panels and docks): the counterpart of the Windows work area.
+SDL_Rect usableArea() {
+    SDL_Rect area{0, 0, 0, 0};
+    if (SDL_GetDisplayUsableBounds(0, &area) != 0 || area.w <= 0 || area.h <= 0) {
+        if (SDL_GetDisplayBounds(0, &area) != 0) area = SDL_Rect{0, 0, 0, 0};
+    }
+    return area;
+}
+
+// A key went down or up in the game window.
+void handleKey(const SDL_KeyboardEvent& key) {
+    const std::uint8_t vk = desktop::virtualKeyOf(key);
+    if (vk == 0) return;
+    const bool consoleKey = vk == keyForCharacter('`');
+    if (key.type == SDL_KEYUP) {
+        // A key let go while Alt is held comes to a Windows program as a system key;
+        // it is let go here all the same, so no key stays down in keyState.
+        if (consoleKey) consoleKeyUp();
+        keyState[vk] = 0;
+        return;
+    }
+    // Alt, F10 and keys pressed while Alt is held are system keys: no key-down.
+    if (vk == virtualKeyMenu || vk == virtualKeyF10 || (key.keysym.mod & KMOD_ALT) != 0) return;
+    if (consoleKey && !consoleKeyDown(key.repeat != 0)) return;
+    keyState[vk] = 1; // a repeat sets it again
+}
+
+void handleWindowEvent(const SDL_WindowEvent& event) {
+    if (!isGameWindow(event.windowID)) return; // the loading window's are not ours
+    switch (event.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        isActive = 1;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        isActive = 0;
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        // The shutdown sequence destroys the window once the main loop has ended.
+        requestQuit(0);
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        // The last frame again: while paused no frame would repaint the window.
+        desktop::showFrame(gameWindowPixels);
+        break;
+    default:
+        break;
+    }
+}
+
+// Handles one event; false for the quit.
+bool handleEvent(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT:
+        return false;
+    case SDL_WINDOWEVENT:
+        handleWindowEvent(event.window);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        if (isGameWindow(event.key.windowID)) handleKey(event.key);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+// A monotonic clock in microseconds for the frame slices.
+std::uint64_t sliceClock() {
+    static const Uint64 perSecond = SDL_GetPerformanceFrequency();
+    const Uint64 ticks = SDL_GetPerformanceCounter();
+    return ticks / perSecond * 1000000u + ticks % perSecond * 1000000u / perSecond;
+}
+
+// Handles every waiting event and runs a frame per 10 ms slice until the quit.
+void runMainLoop() {
+    FramePacer pacer;
+    SDL_Event event;
+    for (;;) {
+        if (SDL_PollEvent(&event)) {
+            if (!handleEvent(event)) break;
+            continue;
+        }
+        if (!isActive) {
+            // Without the keyboard focus: no frame, and no processor time until the
+            // next event (the focus coming back is one).
+            SDL_WaitEvent(nullptr);
+            continue;
+        }
+        const std::uint32_t pause = pacer.millisecondsUntilFrame(sliceClock());
+        if (pause) {
+            SDL_Delay(pause);
+            continue;
+        }
+        runFrame();
+    }
+}
+
+} // namespace
+
+int main(int, char**) {
+    // Closing the window is the game's own decision (a quit, or closing the console),
+    // not SDL's.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "brawlex: cannot start the video system: %s\n", SDL_GetError());
+        return 1;
+    }
+    // Text is read only while the console is open.
+    SDL_StopTextInput();
+
+    const SDL_Rect area = usableArea();
+    if (area.w <= 0 || area.h <= 0) {
+        std::fprintf(stderr, "brawlex: no display to open the window on: %s\n", SDL_GetError());
+        SDL_Quit();
+        return 1;
+    }
+    desktop::gameWindow =
+        SDL_CreateWindow(windowTitle, area.x, area.y, area.w, area.h, SDL_WINDOW_HIDDEN);
+    if (desktop::gameWindow == nullptr) {
+        std::fprintf(stderr, "brawlex: cannot create the window: %s\n", SDL_GetError());
+        SDL_Quit();
+        return 1;
+    }
+    setIcon(desktop::gameWindow);
+
+    // The play area is the client area, fixed here as on Windows. The window covers
+    // the usable area with its frame where the window system says how thick that is,
+    // and with its client area where it does not (no window manager).
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(desktop::gameWindow, &top, &left, &bottom, &right) == 0 &&
+        top + bottom < area.h && left + right < area.w) {
+        SDL_SetWindowSize(desktop::gameWindow, area.w - left - right, area.h - top - bottom);
+        SDL_SetWindowPosition(desktop::gameWindow, area.x + left, area.y + top);
+    }
+    int width = 0, height = 0;
+    SDL_GetWindowSize(desktop::gameWindow, &width, &height);
+    gameWindowPixels.width = width;
+    gameWindowPixels.height = height;
+    gameWindowPixels.onPresent = desktop::showFrame;
+    mainWindow = &gameWindowPixels;
+
+    startGame(mainWindow);
+    SDL_ShowWindow(desktop::gameWindow);
+    SDL_RaiseWindow(desktop::gameWindow);
+    desktop::gameWindowShown = true;
+
+    runMainLoop();
+
+    shutdownGame();
+    desktop::gameWindowShown = false;
+    SDL_DestroyWindow(desktop::gameWindow);
+    desktop::gameWindow = nullptr;
+    mainWindow = nullptr;
+    SDL_Quit();
+    return 0;
+}

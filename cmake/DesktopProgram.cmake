@@ -1,0 +1,36 @@
+# The desktop program: brawlex on SDL2, for Linux and macOS, built in build/desktop/
+# beside the data files in game/. Its layer files are the *_sdl.cpp sources with the
+# software renderer over the portable core.
+find_package(SDL2 QUIET)
+if(NOT SDL2_FOUND)
+    message(STATUS "Desktop program off: SDL2 not found (Debian: libsdl2-dev, macOS: brew install sdl2)")
+    return()
+endif()
+
+# The window icon, the .bmp the build draws from art/icon.pixmap, held in the program.
+set(icon_bmp ${CMAKE_BINARY_DIR}/generated/icon.bmp)
+set(icon_source ${CMAKE_BINARY_DIR}/generated/icon_bmp.cpp)
+add_custom_command(OUTPUT ${icon_bmp}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+    COMMAND ${pixelmap_tool} bmp ${CMAKE_SOURCE_DIR}/art/icon.pixmap ${icon_bmp}
+    DEPENDS ${CMAKE_SOURCE_DIR}/art/icon.pixmap ${pixelmap_tool_dependency}
+    COMMENT "Drawing icon.bmp")
+add_custom_command(OUTPUT ${icon_source}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${icon_bmp} -DOUTPUT=${icon_source} -DNAME=brawlexIconBmp
+        -P ${CMAKE_SOURCE_DIR}/cmake/EmbedFile.cmake
+    DEPENDS ${icon_bmp} ${CMAKE_SOURCE_DIR}/cmake/EmbedFile.cmake
+    COMMENT "Embedding icon.bmp")
+
+add_executable(brawlex ${sdl_sources} ${software_sources} ${icon_source})
+target_link_libraries(brawlex PRIVATE brawlex_core)
+if(TARGET SDL2::SDL2)
+    target_link_libraries(brawlex PRIVATE SDL2::SDL2)
+else()
+    target_include_directories(brawlex PRIVATE ${SDL2_INCLUDE_DIRS})
+    target_link_libraries(brawlex PRIVATE ${SDL2_LIBRARIES})
+endif()
+set_target_properties(brawlex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${BRAWLEX_DATA_OUTPUT_DIR})
+add_dependencies(brawlex brawlex_data)
+
+include(cmake/DesktopPackage.cmake OPTIONAL)
+include(cmake/DesktopEndToEnd.cmake OPTIONAL)
