@@ -30,6 +30,10 @@ EM_JS(double, pageClock, (), { return performance.timeOrigin + performance.now()
 EM_JS(void, pagePutFrame, (const void* rgba, int width, int height), {
     BrawlexPage.putFrame(HEAPU8, rgba, width, height);
 });
+EM_JS(void, pageShowConsoleText, (const char* input, const char* output), {
+    BrawlexPage.console.show(BrawlexPage.text(HEAPU8, input), BrawlexPage.text(HEAPU8, output));
+});
+EM_JS(void, pageHideConsoleText, (), { BrawlexPage.console.hide(); });
 EM_ASYNC_JS(void, pageWhenActive, (), { await BrawlexPage.whenActive(); });
 EM_ASYNC_JS(void, pageWhenWoken, (), { await BrawlexPage.whenWoken(); });
 EM_ASYNC_JS(void, pageMessageBox, (const char* text, const char* caption, unsigned style), {
@@ -54,12 +58,20 @@ bool repaintRequested = false;
 bool quitting = false;
 bool modalBoxOpen = false;
 
-// Key presses queued for the console while it is open. A press that finds the queue
-// full is dropped, as a full message queue drops input.
+// Input queued for the console while it is open. Input that finds the queue full is
+// dropped, as a full message queue drops it.
 bool capturing = false;
-std::array<KeyPress, 64> queuedKeys{};
+std::array<ConsoleInput, 128> queued{};
 std::size_t queueFirst = 0;
 std::size_t queueLength = 0;
+
+void queueInput(const ConsoleInput& input) {
+    if (queueLength < queued.size()) {
+        queued[(queueFirst + queueLength) % queued.size()] = input;
+        ++queueLength;
+    }
+    pageWake();
+}
 
 // Frames run and the time spent in them, for page.js's frame rate and the benchmark.
 std::uint32_t frames = 0;
@@ -138,32 +150,40 @@ bool gameTakesKey(std::uint8_t virtualKey, const EmscriptenKeyboardEvent& event)
     }
 }
 
+unsigned modifiersOf(const EmscriptenKeyboardEvent& event) {
+    return (event.shiftKey ? modifierShift : 0u) | (event.ctrlKey ? modifierControl : 0u) |
+           (event.altKey ? modifierAlt : 0u) | (event.metaKey ? modifierSystem : 0u);
+}
+
+// A key-down for the game, as the Windows program's window procedure takes it. True
+// when the page's own use of the key is to be suppressed.
+bool gameKeyDown(std::uint8_t virtualKey, bool repeat, bool alt) {
+    if (virtualKey == 0) return false;
+    // Alt, F10 and keys pressed while Alt is held are system keys, which the game's
+    // window does not see as key presses.
+    if (alt || virtualKey == virtualKeyMenu || virtualKey == virtualKeyF10) return false;
+    if (virtualKey == keyForCharacter('`')) {
+        if (consoleKeyDown(repeat)) keyState[virtualKey] = 1;
+    } else {
+        keyState[virtualKey] = 1;
+    }
+    return true;
+}
+
 EM_BOOL keyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     // The message box takes the keyboard while it is open (page.js handles its keys).
     if (modalBoxOpen) return EM_FALSE;
     const std::uint8_t virtualKey = virtualKeyForDomCode(event->code, event->key);
+    const char character = characterOf(event->key);
     if (capturing) {
-        if (queueLength < queuedKeys.size()) {
-            queuedKeys[(queueFirst + queueLength) % queuedKeys.size()] = {
-                virtualKey, characterOf(event->key), event->repeat != 0, event->ctrlKey != 0,
-                event->altKey != 0};
-            ++queueLength;
-        }
-        pageWake();
+        if (virtualKey != 0 || character != 0)
+            queueInput({ConsoleInput::keyDown, virtualKey, character, event->repeat != 0,
+                        modifiersOf(*event), 0, 0, 0});
         // Typing stays in the console; browser shortcuts held with Ctrl or Meta work.
-        return (event->ctrlKey || event->metaKey) && characterOf(event->key) != 0 ? EM_FALSE
-                                                                                  : EM_TRUE;
+        const bool shortcut = (event->ctrlKey || event->metaKey) && character != 0;
+        return shortcut ? EM_FALSE : EM_TRUE;
     }
-    if (virtualKey == 0) return EM_FALSE;
-    // Alt, F10 and keys pressed while Alt is held are system keys, which the game's
-    // window does not see as key presses.
-    if (event->altKey || virtualKey == virtualKeyMenu || virtualKey == virtualKeyF10)
-        return EM_FALSE;
-    if (virtualKey == keyForCharacter('`')) {
-        if (consoleKeyDown(event->repeat != 0)) keyState[virtualKey] = 1;
-    } else {
-        keyState[virtualKey] = 1;
-    }
+    if (!gameKeyDown(virtualKey, event->repeat != 0, event->altKey != 0)) return EM_FALSE;
     return gameTakesKey(virtualKey, *event) ? EM_TRUE : EM_FALSE;
 }
 
@@ -173,8 +193,27 @@ EM_BOOL keyUp(int, const EmscriptenKeyboardEvent* event, void*) {
     const std::uint8_t virtualKey = virtualKeyForDomCode(event->code, event->key);
     if (virtualKey == 0) return EM_FALSE;
     keyState[virtualKey] = 0;
+    if (capturing) {
+        // The console reports the console key's release to the session itself.
+        queueInput({ConsoleInput::keyUp, virtualKey, 0, false, modifiersOf(*event), 0, 0, 0});
+        return EM_TRUE;
+    }
     if (virtualKey == keyForCharacter('`')) consoleKeyUp();
-    return !modalBoxOpen && (capturing || gameTakesKey(virtualKey, *event)) ? EM_TRUE : EM_FALSE;
+    return !modalBoxOpen && gameTakesKey(virtualKey, *event) ? EM_TRUE : EM_FALSE;
+}
+
+EM_BOOL mouseDown(int, const EmscriptenMouseEvent* event, void*) {
+    if (!capturing || modalBoxOpen || event->button != 0) return EM_FALSE;
+    queueInput({ConsoleInput::click, 0, 0, false, 0, static_cast<int>(event->targetX),
+                static_cast<int>(event->targetY), 0});
+    return EM_TRUE;
+}
+
+EM_BOOL wheelTurned(int, const EmscriptenWheelEvent* event, void*) {
+    if (!capturing || modalBoxOpen || event->deltaY == 0) return EM_FALSE;
+    // A wheel turned away from the user scrolls the page up: a negative delta.
+    queueInput({ConsoleInput::wheel, 0, 0, false, 0, 0, 0, event->deltaY < 0 ? 1 : -1});
+    return EM_TRUE;
 }
 
 } // namespace
@@ -191,6 +230,8 @@ void attach(WindowObject& window) {
     window.onPresent = presented;
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, keyDown);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, keyUp);
+    emscripten_set_mousedown_callback("#canvas", nullptr, EM_TRUE, mouseDown);
+    emscripten_set_wheel_callback("#canvas", nullptr, EM_TRUE, wheelTurned);
     isActive = pageIsActive() ? 1 : 0;
 }
 
@@ -233,22 +274,44 @@ void messageBox(const char* text, const char* caption, unsigned style) {
     modalBoxOpen = false;
 }
 
-void captureKeys(bool capture) {
+void captureConsoleInput(bool capture) {
     capturing = capture;
+    if (!capture) {
+        // Key presses that came after the console's last input: the game's.
+        ConsoleInput input;
+        while (takeConsoleInput(input)) {
+            if (input.kind == ConsoleInput::keyDown)
+                gameKeyDown(input.virtualKey, input.repeat, (input.modifiers & modifierAlt) != 0);
+            else if (input.kind == ConsoleInput::keyUp && input.virtualKey == keyForCharacter('`'))
+                consoleKeyUp();
+        }
+    }
     queueFirst = 0;
     queueLength = 0;
 }
 
-bool takeKey(KeyPress& press) {
+bool takeConsoleInput(ConsoleInput& input) {
     if (queueLength == 0) return false;
-    press = queuedKeys[queueFirst];
-    queueFirst = (queueFirst + 1) % queuedKeys.size();
+    input = queued[queueFirst];
+    queueFirst = (queueFirst + 1) % queued.size();
     --queueLength;
     return true;
 }
 
-void waitForKey() {
+void waitForConsoleInput() {
     if (queueLength == 0) pageWhenWoken();
+}
+
+void showConsoleText(const char* input, const char* output) {
+    pageShowConsoleText(input, output);
+}
+
+void hideConsoleText() {
+    pageHideConsoleText();
+}
+
+void repaintWindow() {
+    if (shownWindow != nullptr) presented(*shownWindow);
 }
 
 void frameStarted() {

@@ -46,24 +46,46 @@ std::uint32_t milliseconds();
 // meanwhile.
 void messageBox(const char* text, const char* caption, unsigned style);
 
-// A key press as the console takes it: the virtual-key code of the US layout (0 for a
-// key without one), the character it types (0 for none) and its modifiers.
-struct KeyPress {
+// What the console takes from the page while it is open, in the order it happened.
+struct ConsoleInput {
+    enum Kind : std::uint8_t { keyDown, keyUp, click, wheel };
+    Kind kind;
+    // Keys: the virtual-key code of the US layout (never 0), the character a key-down
+    // types (0 for none), the keyboard's repeat flag and the modifiers held.
     std::uint8_t virtualKey;
     char character;
     bool repeat;
-    bool ctrl;
-    bool alt;
+    unsigned modifiers; // modifierShift | modifierControl | modifierAlt | modifierSystem
+    // A click: where on the canvas. The wheel: notches turned away from the user.
+    int x;
+    int y;
+    int notches;
 };
-// While the console is open its key presses are queued for it instead of going to
-// the game (the console runs commands, which may wait for a message box, so it takes
-// them on the program's own path rather than inside the page's key event).
-void captureKeys(bool capture);
-// The oldest queued press; false when there is none.
-bool takeKey(KeyPress& press);
-// Waits until a press is queued (returns at once when one is), without blocking the
-// page.
-void waitForKey();
+constexpr unsigned modifierShift = 1;
+constexpr unsigned modifierControl = 2;
+constexpr unsigned modifierAlt = 4;
+constexpr unsigned modifierSystem = 8; // the Windows key, Command on a Mac
+
+// While the console is open (capture on) the keyboard, clicks on the canvas and the
+// wheel are queued for it instead of going to the game. The console runs commands,
+// which may wait for a message box, so it takes its input on the program's own path
+// rather than inside the page's events. When the capture ends, the key presses still
+// queued go to the game, as keys pressed after a dialog closes reach the window.
+void captureConsoleInput(bool capture);
+// The oldest queued input; false when there is none.
+bool takeConsoleInput(ConsoleInput& input);
+// Waits until some input is queued (returns at once when there is), without blocking
+// the page.
+void waitForConsoleInput();
+
+// The console's two boxes as text beside the canvas (a region that screen readers
+// announce, and that tests read), while the console is open.
+void showConsoleText(const char* input, const char* output);
+void hideConsoleText();
+
+// The window's front buffer changed outside a present (the console drew on it):
+// the canvas shows it at the next repaint.
+void repaintWindow();
 
 // Counters for the frame rate and frame cost, read by page.js and the benchmark.
 void frameStarted();

@@ -170,6 +170,12 @@
     return result;
   }
 
+  // The console's boxes as text, while the console is open.
+  const consoleText = document.getElementById("console-text");
+  const consoleInput = document.getElementById("console-input");
+  const consoleOutput = document.getElementById("console-output");
+  const consoleState = { open: false, input: "", output: "", openings: 0 };
+
   let firstFrameAt = null;
 
   window.BrawlexPage = {
@@ -223,6 +229,23 @@
     },
 
     messageBox: messageBox,
+
+    console: {
+      show(input, output) {
+        if (!consoleState.open) ++consoleState.openings;
+        consoleState.open = true;
+        consoleState.input = input;
+        consoleState.output = output;
+        consoleInput.textContent = input;
+        consoleOutput.textContent = output;
+        consoleText.hidden = false;
+      },
+      hide() {
+        consoleState.open = false;
+        consoleText.hidden = true;
+      },
+      state: consoleState,
+    },
 
     loading: {
       open(range) {

@@ -1,0 +1,88 @@
+"""The console on the web page: drawn over the game, opened with the backtick key; lines
+run and print at the top of its output, the history recalls them, Escape closes it; and
+a message box caused from it is dismissed with a click on OK."""
+
+import time
+import unittest
+
+from selenium.webdriver.common.keys import Keys
+
+from web_harness import CONSOLE_KEY, P1_KEYS, PageTestCase, poll
+
+
+class ConsoleTest(PageTestCase):
+    def console(self):
+        return self.page.script("return BrawlexPage.console.state")
+
+    def open_console(self):
+        self.page.hold(CONSOLE_KEY)
+        try:
+            poll(lambda: self.console()["open"], 10, what="the console to open")
+        finally:
+            self.page.release(CONSOLE_KEY)
+
+    def enter(self, line):
+        self.page.type_text(line)
+        poll(lambda: self.console()["input"] == line, 10, what=f"{line!r} typed")
+        self.page.press(Keys.ENTER)
+        poll(lambda: self.console()["input"] == "", 10, what=f"{line!r} entered")
+        return self.console()["output"]
+
+    def close_console(self):
+        self.page.press(Keys.ESCAPE)
+        poll(lambda: not self.console()["open"], 10, what="the console to close")
+
+    def top_rows_lit(self):
+        width, _ = self.page.size
+        return self.page.canvas((0, 0, width, 40))["lit"]
+
+    def test_echo_shows_at_the_top_and_escape_closes_the_console(self):
+        self.page.open()
+        self.page.wait_settled()
+        self.assertEqual(self.top_rows_lit(), 0, "nothing drawn at the top before")
+        self.open_console()
+        # The panel is drawn over the game, which stands still meanwhile.
+        self.assertGreater(self.top_rows_lit(), 1000)
+        frames = self.page.frames()
+        # What autoexec.cfg printed at start-up waits at the top of the output.
+        self.assertTrue(self.console()["output"].startswith("'WELCOME TO BRAWLEX!"),
+                        self.console()["output"][:80])
+
+        # ECHO prints its words upper-cased, newest output first.
+        output = self.enter("echo hello web").splitlines()
+        self.assertEqual(output[0], "'HELLO WEB", output[:3])
+        self.assertTrue(output[1].startswith("'WELCOME TO BRAWLEX!"), output[:3])
+        # Other lines are echoed as typed, above the older output; Down recalls them.
+        output = self.enter("set grav normal").splitlines()
+        self.assertEqual(output[:2], ["set grav normal", "'HELLO WEB"])
+        self.page.press(Keys.DOWN)
+        poll(lambda: self.console()["input"] == "set grav normal", 10, what="the recalled line")
+        self.assertEqual(self.page.frames(), frames)
+
+        self.close_console()
+        # Frames run again and the panel is gone; the game takes its keys again.
+        poll(lambda: self.page.frames() > frames + 10, 10, what="frames after the console")
+        poll(lambda: self.top_rows_lit() == 0, 10, what="the panel to go")
+        self.page.wait_settled()
+
+    def test_a_message_box_after_a_console_change_is_dismissed_with_ok(self):
+        self.page.open()
+        self.page.wait_settled()
+        self.open_console()
+        self.enter("set hp 2 1")
+        self.close_console()
+        self.page.hold(P1_KEYS["attack"])
+        try:
+            box = self.page.wait_for_message_box(timeout=30)
+        finally:
+            self.page.release(P1_KEYS["attack"])
+        self.assertEqual(box["caption"], "Game Over")
+        self.assertEqual(box["text"], "Player 2 died.")
+        frames = self.page.frames()
+        self.page.click_ok()
+        poll(lambda: self.page.frames() > frames + 10, 10, what="frames after OK")
+        self.page.wait_settled()
+
+
+if __name__ == "__main__":
+    unittest.main()
