@@ -83,6 +83,18 @@ class ConsoleTest(PageTestCase):
         poll(lambda: self.page.frames() > frames + 10, 10, what="frames after OK")
         self.page.wait_settled()
 
+    def test_quit_ends_the_game_and_the_page_says_so(self):
+        self.page.open()
+        self.open_console()
+        self.page.type_text("QuIt")
+        poll(lambda: self.console()["input"] == "QuIt", 10, what="the typed line")
+        self.page.press(Keys.ENTER)
+        notice = poll(self.page.notice, 10, what="the page's message")
+        self.assertIn("has ended", notice)
+        stats = self.page.stats()
+        self.assertTrue(stats["ended"])
+        self.assertFalse(stats["failed"])
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -6,7 +6,9 @@ import os
 import time
 import unittest
 
-from web_harness import P1_KEYS, HarnessError, Page, PageTestCase, poll
+from selenium.webdriver.common.keys import Keys
+
+from web_harness import P1_KEYS, P2_KEYS, Page, PageTestCase, poll
 
 LOADING_STAGES = ["Generating rotated gun images...", "Generating masks for rotated gun images...",
                   "Generating rotated sword images...",
@@ -58,11 +60,26 @@ class PageTest(PageTestCase):
         self.page.wait_settled()
         self.assertEqual(self.page.message_box(), None)
 
-    def test_the_shipped_keys_walk_player_1(self):
+    def test_the_shipped_keys_walk_player_1_and_game_keys_do_not_scroll_the_page(self):
         self.page.open()
         self.page.wait_settled()
         self.walks(0, P1_KEYS["right"], +1)
         self.walks(0, P1_KEYS["left"], -1)
+
+        # The page's own use of a key (scrolling, moving the focus) is suppressed for
+        # the keys the game uses and the keys that would scroll; others keep theirs.
+        self.page.script("""
+            window.prevented = {};
+            addEventListener('keydown', e => { prevented[e.code] = e.defaultPrevented; });
+        """)
+        for key in (P1_KEYS["jump"], P1_KEYS["right"], P2_KEYS["aimdown"], P2_KEYS["jump"],
+                    Keys.PAGE_DOWN, Keys.TAB, "q"):
+            self.page.press(key)
+        prevented = self.page.script("return window.prevented")
+        self.assertEqual(prevented, {"Space": True, "KeyD": True, "ArrowDown": True,
+                                     "Numpad0": True, "PageDown": True, "Tab": True,
+                                     "KeyQ": False})
+        self.assertEqual(self.page.script("return [scrollX, scrollY]"), [0, 0])
 
     def test_held_attack_kills_player_2_and_after_ok_a_new_game_runs(self):
         self.page.open()

@@ -302,3 +302,35 @@ class PageTestCase(unittest.TestCase):
         self.page = Page(chromium_flags=self.chromium_flags)
         self.addCleanup(self.page.stop)
         self.page.start()
+
+
+def readme_picture(path):
+    """Saves the README's picture of the page: the whole browser window, both fighters
+    close together, player 1 shooting while player 2 charges his sword."""
+    with Page() as page:
+        page.open()
+        page.wait_settled()
+        page.hold(CONSOLE_KEY)
+        poll(lambda: page.script("return BrawlexPage.console.state.open"), 10,
+             what="the console to open")
+        page.release(CONSOLE_KEY)
+        # Several commands on one line, ";" with no blank after it.
+        page.type_text("set pos 1 430 0;set pos 2 560 0;set aimangle 2 12")
+        page.press(Keys.ENTER)
+        page.press(Keys.ESCAPE)
+        poll(lambda: not page.script("return BrawlexPage.console.state.open"), 10,
+             what="the console to close")
+        time.sleep(2)  # they fall to the floor: a picture, not a wait for a condition
+        page.hold(P1_KEYS["attack"], P2_KEYS["sword"])
+        time.sleep(0.6)
+        page.driver.save_screenshot(path)
+        page.release(P1_KEYS["attack"], P2_KEYS["sword"])
+    print(f"wrote {path}")
+
+
+if __name__ == "__main__":
+    # python3 web_harness.py picture docs/images/web.png
+    if len(sys.argv) == 3 and sys.argv[1] == "picture":
+        readme_picture(os.path.abspath(sys.argv[2]))
+    else:
+        sys.exit("usage: web_harness.py picture <file.png>")
