@@ -121,6 +121,26 @@ TEST_F(ScriptFilesTest, NamesFindTheirFilesWhateverTheCase) {
     }
 }
 
+// Only the letters a-z and A-Z match either case; every other byte of a name, such
+// as those of a UTF-8 or a Latin-1 "ü", reaches the file system unchanged and
+// matches only itself.
+TEST_F(ScriptFilesTest, NamesWithLettersBeyondAsciiKeepTheirBytes) {
+    folder.write("\xc3\xbc"
+                 "ber.cfg",
+                 "ECHO UTF-8\n");                            // "über.cfg" in UTF-8
+    folder.write("caf\xe9.cfg", "ECHO LATIN-1\n");           // "café.cfg" in Latin-1
+    folder.write("\xc3\x84rger.txt", "upper-case umlaut\n"); // "Ärger.txt"
+    run("ECHOOFF");
+    run("exec \xc3\xbc"
+        "ber.cfg"); // upper-cased to "EXEC üBER.CFG"
+    run("EXEC CAF\xe9.CFG");
+    EXPECT_EQ(consoleText, "'LATIN-1\r\n'UTF-8\r\n");
+    consoleText.clear();
+    run("SHOWFILE \xc3\xa4rger.txt"); // "ärger.txt": ä is not Ä
+    run("EXEC CAF\xc9.CFG");          // "CAFÉ.CFG" in Latin-1: É is not é
+    EXPECT_EQ(consoleText, "");
+}
+
 TEST_F(ScriptFilesTest, ConfigurationOnlyCommentsBindsNothing) {
     startGame("// only comments\n\n// and empty lines\n");
     EXPECT_TRUE(headless_platform::messageBoxes.empty());
