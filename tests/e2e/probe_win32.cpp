@@ -239,8 +239,9 @@ HWND parseWindow(const char* text) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: brawlex_probe windows|workarea|foreground|close HWND|click HWND "
-                         "ID|command HWND ID|settext HWND ID TEXT|activate HWND|watch TITLE MS\n");
+    std::fprintf(stderr,
+                 "usage: brawlex_probe windows|workarea|codepage|foreground|close HWND|click HWND "
+                 "ID|command HWND ID|settext HWND ID TEXT|activate HWND|watch TITLE MS\n");
     return 1;
 }
 
@@ -251,6 +252,10 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "windows") return listWindows();
     if (command == "workarea") return workArea();
+    if (command == "codepage") {
+        std::printf("{\"acp\":%u}\n", GetACP());
+        return 0;
+    }
     if (command == "foreground") {
         std::printf("{\"hwnd\":%s}\n", number(handleValue(GetForegroundWindow())).c_str());
         return 0;
