@@ -1,5 +1,8 @@
 #include "app/dom_code_keys.h"
 
+#include "app/platform.h"
+#include "config/key_bindings.h"
+
 #include <array>
 
 namespace {
@@ -107,4 +110,40 @@ std::uint8_t virtualKeyForDomCode(std::string_view code, std::string_view key) {
     for (const CodeKey& entry : namedKeys)
         if (entry.code == code) return entry.virtualKey;
     return 0;
+}
+
+char characterForDomKey(std::string_view key) {
+    const auto byte = [&key](std::size_t i) { return static_cast<unsigned char>(key[i]); };
+    if (key.size() == 1 && byte(0) >= 0x20 && byte(0) < 0x7F) return key[0];
+    // U+00A0 to U+00FF: two bytes, C2 or C3 then a continuation byte.
+    if (key.size() == 2 && (byte(0) == 0xC2 || byte(0) == 0xC3) && (byte(1) & 0xC0) == 0x80) {
+        const unsigned value = ((byte(0) & 0x1Fu) << 6) | (byte(1) & 0x3Fu);
+        if (value >= 0xA0) return static_cast<char>(value);
+    }
+    return 0;
+}
+
+bool gameTakesKey(std::uint8_t virtualKey, bool ctrlOrMeta) {
+    if (virtualKey == 0) return false;
+    if (virtualKey == keyForCharacter('`')) return true;
+    for (const auto& row : KeyBindings)
+        for (const std::uint16_t code : row)
+            if (code == virtualKey) return true;
+    if (ctrlOrMeta) return false;
+    switch (virtualKey) {
+    case 0x08: // Backspace
+    case 0x09: // Tab
+    case 0x20: // Space
+    case 0x21: // Page Up
+    case 0x22: // Page Down
+    case 0x23: // End
+    case 0x24: // Home
+    case 0x25: // the arrows
+    case 0x26:
+    case 0x27:
+    case 0x28:
+        return true;
+    default:
+        return false;
+    }
 }

@@ -8,7 +8,6 @@
 #include "app/key_state.h"
 #include "app/platform.h"
 #include "config/console_session.h"
-#include "config/key_bindings.h"
 #include "graphics/software_surfaces.h"
 
 #include <emscripten.h>
@@ -105,51 +104,6 @@ void presented(const WindowObject&) {
     emscripten_request_animation_frame(repaint, nullptr);
 }
 
-// The character a key types, as the console's 8-bit text holds it: `key` when it is
-// one printable character of Latin-1 (one or two bytes of UTF-8), else 0.
-char characterOf(const char* key) {
-    const auto* k = reinterpret_cast<const unsigned char*>(key);
-    if (k[0] >= 0x20 && k[0] < 0x7F && k[1] == 0) return static_cast<char>(k[0]);
-    if ((k[0] == 0xC2 || k[0] == 0xC3) && (k[1] & 0xC0) == 0x80 && k[2] == 0) {
-        const unsigned value = ((k[0] & 0x1Fu) << 6) | (k[1] & 0x3Fu);
-        if (value >= 0xA0) return static_cast<char>(value);
-    }
-    return 0;
-}
-
-bool isBound(std::uint8_t virtualKey) {
-    for (const auto& row : KeyBindings)
-        for (const std::uint16_t code : row)
-            if (code == virtualKey) return true;
-    return false;
-}
-
-// Whether the page's own use of a key is suppressed: keys the game uses now (a
-// player's binding or the console key), and the keys that would scroll the page or
-// move the focus away from it. A key held with Ctrl or Meta that the game does not
-// use keeps its browser shortcut.
-bool gameTakesKey(std::uint8_t virtualKey, const EmscriptenKeyboardEvent& event) {
-    if (virtualKey == 0) return false;
-    if (isBound(virtualKey) || virtualKey == keyForCharacter('`')) return true;
-    if (event.ctrlKey || event.metaKey) return false;
-    switch (virtualKey) {
-    case 0x08: // Backspace
-    case 0x09: // Tab
-    case 0x20: // Space
-    case 0x21: // Page Up
-    case 0x22: // Page Down
-    case 0x23: // End
-    case 0x24: // Home
-    case 0x25: // arrows
-    case 0x26:
-    case 0x27:
-    case 0x28:
-        return true;
-    default:
-        return false;
-    }
-}
-
 unsigned modifiersOf(const EmscriptenKeyboardEvent& event) {
     return (event.shiftKey ? modifierShift : 0u) | (event.ctrlKey ? modifierControl : 0u) |
            (event.altKey ? modifierAlt : 0u) | (event.metaKey ? modifierSystem : 0u);
@@ -174,7 +128,7 @@ EM_BOOL keyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     // The message box takes the keyboard while it is open (page.js handles its keys).
     if (modalBoxOpen) return EM_FALSE;
     const std::uint8_t virtualKey = virtualKeyForDomCode(event->code, event->key);
-    const char character = characterOf(event->key);
+    const char character = characterForDomKey(event->key);
     if (capturing) {
         if (virtualKey != 0 || character != 0)
             queueInput({ConsoleInput::keyDown, virtualKey, character, event->repeat != 0,
@@ -184,7 +138,7 @@ EM_BOOL keyDown(int, const EmscriptenKeyboardEvent* event, void*) {
         return shortcut ? EM_FALSE : EM_TRUE;
     }
     if (!gameKeyDown(virtualKey, event->repeat != 0, event->altKey != 0)) return EM_FALSE;
-    return gameTakesKey(virtualKey, *event) ? EM_TRUE : EM_FALSE;
+    return gameTakesKey(virtualKey, event->ctrlKey || event->metaKey) ? EM_TRUE : EM_FALSE;
 }
 
 // Every release clears its key, whoever had the keyboard meanwhile: a release the
@@ -199,7 +153,8 @@ EM_BOOL keyUp(int, const EmscriptenKeyboardEvent* event, void*) {
         return EM_TRUE;
     }
     if (virtualKey == keyForCharacter('`')) consoleKeyUp();
-    return !modalBoxOpen && gameTakesKey(virtualKey, *event) ? EM_TRUE : EM_FALSE;
+    return !modalBoxOpen && gameTakesKey(virtualKey, event->ctrlKey || event->metaKey) ? EM_TRUE
+                                                                                       : EM_FALSE;
 }
 
 EM_BOOL mouseDown(int, const EmscriptenMouseEvent* event, void*) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -120,6 +121,60 @@ TEST(DomCodeKeys, EveryBindableKeyAndTheConsoleKeyIsReachable) {
         EXPECT_EQ(virtualKeyForDomCode("F" + std::to_string(f), ""),
                   KeyCodeFromName("F" + std::to_string(f)));
     EXPECT_EQ(virtualKeyForDomCode("Backquote", "`"), usLayoutKeyForCharacter('`'));
+}
+
+} // namespace
+
+namespace {
+
+TEST(DomKeyCharacters, PrintableLatin1CharactersOnly) {
+    struct Case {
+        const char* key;
+        int character;
+    };
+    const Case cases[] =
+        {
+            {"a", 'a'},          {"Z", 'Z'},         {" ", ' '},         {"`", '`'},
+            {"~", '~'},          {"\xC2\xA0", 0xA0}, {"\xC3\xA9", 0xE9}, {"\xC3\xBF", 0xFF},
+            {"\xC2\x85", 0},     // U+0085, a control character
+            {"\xE2\x82\xAC", 0}, // the euro sign, beyond Latin-1
+            {"\xC3", 0},         // a broken sequence
+            {"Enter", 0},        {"Shift", 0},       {"Dead", 0},        {"", 0},
+            {"\x7F", 0},         {"\t", 0},          {"ab", 0},
+        };
+    for (const Case& c : cases)
+        EXPECT_EQ(static_cast<unsigned char>(characterForDomKey(c.key)), c.character) << c.key;
+}
+
+class GameKeys : public ::testing::Test {
+  protected:
+    void SetUp() override { std::memcpy(saved, KeyBindings, sizeof saved); }
+    void TearDown() override { std::memcpy(KeyBindings, saved, sizeof saved); }
+    std::uint16_t saved[2][actionSlots];
+};
+
+// The page keeps its own use of a key unless the game uses it or it would scroll or
+// move the focus; shortcuts with Ctrl or Meta stay the browser's unless bound.
+TEST_F(GameKeys, BoundKeysTheConsoleKeyAndScrollingKeysAreTheGames) {
+    std::memset(KeyBindings, 0, sizeof KeyBindings);
+    KeyBindings[0][ActionAttack] = 'G';
+    KeyBindings[1][ActionJump] = 0x60; // keypad 0
+    // G, keypad 0 and the console key.
+    for (int key : {0x47, 0x60, 0xC0}) {
+        EXPECT_TRUE(gameTakesKey(static_cast<std::uint8_t>(key), false)) << key;
+        EXPECT_TRUE(gameTakesKey(static_cast<std::uint8_t>(key), true)) << key;
+    }
+    for (int key : {0x08, 0x09, 0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28}) {
+        EXPECT_TRUE(gameTakesKey(static_cast<std::uint8_t>(key), false)) << key;
+        EXPECT_FALSE(gameTakesKey(static_cast<std::uint8_t>(key), true)) << key;
+    }
+    // R, W, F1, F5, Enter, Escape, Delete, none.
+    for (int key : {0x52, 0x57, 0x70, 0x74, 0x0D, 0x1B, 0x2E, 0x00}) {
+        EXPECT_FALSE(gameTakesKey(static_cast<std::uint8_t>(key), false)) << key;
+        EXPECT_FALSE(gameTakesKey(static_cast<std::uint8_t>(key), true)) << key;
+    }
+    KeyBindings[0][ActionAimUp] = 'W';
+    EXPECT_TRUE(gameTakesKey('W', true));
 }
 
 } // namespace
