@@ -215,6 +215,7 @@ class Game:
         self.process = None
         self.exit_code = None
         self._log = None
+        self._other = None
 
     # ----- lifetime -------------------------------------------------------------
     def __enter__(self):
@@ -272,6 +273,10 @@ class Game:
 
     def stop(self):
         """Ends everything this Game started. Safe to call more than once."""
+        if self._other is not None:
+            if self._other.poll() is None:
+                _kill_group(self._other)
+            self._other = None
         if self.process is not None:
             if self.process.poll() is None:
                 self._wineserver("-k")
@@ -436,6 +441,31 @@ class Game:
         if window is None:
             window = self.main_window()
         self.probe("close", _hwnd(window))
+
+    def foreground(self):
+        """The handle of the foreground window."""
+        return self.probe("foreground")[0]["hwnd"]
+
+    def activate(self, window):
+        self.probe("activate", _hwnd(window))
+
+    def show_other_window(self, title="Another program"):
+        """Starts a small window of another program (the probe) on the game's display,
+        in the bottom-right corner of the work area, as the foreground window; waits for
+        it and returns it. It is closed by close_other_window, and in any case when the
+        game stops (with every Wine process of the prefix)."""
+        self._other = subprocess.Popen(
+            ["wine", probe_path(), "other", title], env=self.environment(),
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        return self.wait_for_window(title=title, timeout=30)
+
+    def close_other_window(self, window):
+        self.close(window)
+        try:
+            self._other.wait(10)
+        except subprocess.TimeoutExpired:
+            _kill_group(self._other)
 
     # ----- keyboard -------------------------------------------------------------
     def xdotool(self, *args, timeout=10.0):

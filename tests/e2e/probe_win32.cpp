@@ -217,6 +217,38 @@ int watchWindow(const std::string& title, DWORD timeoutMs) {
     return seen ? 0 : 2;
 }
 
+LRESULT CALLBACK otherWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Shows a small window of another program, titled `title`, at the bottom-right
+// corner of the work area and makes it the foreground window; runs until it is
+// closed (the probe's "close") or the process is ended.
+int otherWindow(const std::string& title) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = otherWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    windowClass.lpszClassName = "BrawlexProbeOther";
+    if (!RegisterClassA(&windowClass)) return 2;
+    RECT area{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    const int width = 160, height = 80;
+    HWND window = CreateWindowExA(0, windowClass.lpszClassName, title.c_str(), WS_POPUP | WS_BORDER,
+                                  area.right - width, area.bottom - height, width, height, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+    if (!window) return 2;
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
 int workArea() {
     RECT area{};
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) return 2;
@@ -239,9 +271,10 @@ HWND parseWindow(const char* text) {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: brawlex_probe windows|workarea|codepage|foreground|close HWND|click HWND "
-                 "ID|command HWND ID|settext HWND ID TEXT|activate HWND|watch TITLE MS\n");
+    std::fprintf(
+        stderr,
+        "usage: brawlex_probe windows|workarea|codepage|foreground|close HWND|click HWND "
+        "ID|command HWND ID|settext HWND ID TEXT|activate HWND|watch TITLE MS|other TITLE\n");
     return 1;
 }
 
@@ -261,6 +294,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc < 3) return usage();
+    if (command == "other") return otherWindow(argv[2]);
     if (command == "watch") {
         unsigned long long timeoutMs = 0;
         if (argc < 4 || !parseNumber(argv[3], timeoutMs) || timeoutMs > 0xffffffffULL) {

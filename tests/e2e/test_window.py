@@ -2,6 +2,7 @@
 black play area once frames run, the start-up message box, and closing."""
 
 import os
+import time
 import unittest
 
 from brawlex_harness import (DATA_FILES, MAIN_CLASS, MAIN_TITLE, WS_CAPTION, WS_CLIPSIBLINGS,
@@ -100,6 +101,54 @@ class WindowTest(GameTestCase):
         self.game.click(box, 1)
         self.game.main_window()
         self.game.wait_for_no_window(cls="#32770", visible=True, exe=self.game.exe)
+
+    def test_no_frame_runs_while_another_window_is_active(self):
+        # Player 1 hangs in mid-air without gravity, left of where the console shows.
+        self.game.start(DATA_WITHOUT_SCRIPTS, config="SET GRAV 0\nSET POS 1 150 300\n")
+        window = self.game.main_window()
+        left, top, right, bottom = window["client"]
+        column = (left + 140, top, left + 210, bottom)
+
+        def player1_rows():
+            """The first and last lit rows of player 1's columns (his hit points and
+            his feet), relative to the play area, once they are the same in two
+            screenshots in a row."""
+            def rows():
+                shot = self.game.screenshot()
+                lit = [y for x, y, p in shot.region(*column, step=2) if not is_black(p)]
+                return (min(lit) - top, max(lit) - top) if lit else None
+
+            def steady():
+                first = rows()
+                return first if first is not None and rows() == first else None
+            return poll(steady, 20, interval=0.2, what="player 1 to show standing still")
+
+        hanging = player1_rows()
+        self.assertLess(hanging[1], (bottom - top) - 100, "player 1 is not in mid-air")
+
+        # Gravity is set while the console is open; then another program's window
+        # takes the foreground, and the console closes behind it.
+        console = self.game.open_console()
+        self.game.set_text(console, 1001, "set grav 0.25")
+        self.game.click(console, 1002)
+        poll(lambda: self.game.dialog_texts(console)[1001] == "", 10, what="the line to run")
+        other = self.game.show_other_window()
+        poll(lambda: self.game.foreground() == other["hwnd"], 10,
+             what="the other window in the foreground")
+        self.game.close(console)
+        self.game.wait_for_no_window(cls="#32770", title="Console", exe=self.game.exe)
+
+        # Under gravity 0.25 he would reach the floor within a second of frames.
+        deadline = time.monotonic() + 2.0
+        while time.monotonic() < deadline:
+            self.assertEqual(self.game.foreground(), other["hwnd"])
+            self.assertEqual(player1_rows(), hanging, "frames ran while the game was inactive")
+
+        # Active again, the frames resume and he falls to the floor.
+        self.game.activate(window)
+        poll(lambda: player1_rows()[1] >= (bottom - top) - 3, 20,
+             what="player 1 to land once the game is active again")
+        self.game.close_other_window(other)
 
     def test_close_box_ends_the_game_with_exit_code_0(self):
         self.game.start(DATA_WITHOUT_SCRIPTS, config=QUIET_CONFIG)
