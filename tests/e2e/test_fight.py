@@ -1,23 +1,16 @@
 """Fights played with real key presses: walking on the shipped keys, a kill by body
 shots and the new game after its message box, a head shot set up through config.cfg,
 and a whole game: a kill, then the console changes gravity and a key, which the next
-game obeys.
-
-Run with BRAWLEX_README_PICTURES=1 in the environment, this file also saves the
-README's pictures, docs/images/fight.png and docs/images/console.png, from the real
-program under Wine (ReadmePictures below), e.g. from the Windows build tree:
-    BRAWLEX_README_PICTURES=1 ctest -R e2e_fight --output-on-failure
-"""
+game obeys. (readme_pictures.py beside this file plays the README's pictures.)"""
 
 import os
-import subprocess
 import time
 import unittest
 
 from brawlex_harness import (_SOURCE_DIR, DATA_FILES, DIALOG_CLASS, MAIN_CLASS, GameTestCase,
                              poll)
 from scenario_support import (HEADSHOT_PHRASES, P1_KEYS, P2_KEYS, RED, WHITE, assert_walks,
-                              colour_count, half, hp_box, lit, top_row, wait_settled)
+                              colour_count, half, hp_box, top_row, wait_settled)
 
 INPUT, OUTPUT = 1001, 1000
 
@@ -173,50 +166,6 @@ class WholeGameTest(FightTestCase):
         highest = self.highest_rise(standing_top, seconds=3)
         self.assertGreater(highest, 4, "player 1 did not jump")
         self.assertLessEqual(highest, 32)
-
-
-@unittest.skipUnless(os.environ.get("BRAWLEX_README_PICTURES"),
-                     "set BRAWLEX_README_PICTURES=1 to make the README's pictures")
-class ReadmePictures(FightTestCase):
-    """Writes docs/images/fight.png (two fighters close together, player 1 shooting
-    player 2, who charges his sword; the screen crop magnified twice, pixel for pixel)
-    and docs/images/console.png (the console dialog after a few lines, as it shows)."""
-
-    def save(self, shot, box, name, scale=1):
-        left, top, right, bottom = box
-        folder = os.path.join(_SOURCE_DIR, "docs", "images")
-        os.makedirs(folder, exist_ok=True)
-        path = os.path.join(folder, name)
-        ppm = f"P6\n{shot.width} {shot.height}\n255\n".encode() + shot.data
-        subprocess.run(["convert", "ppm:-", "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
-                        "+repage", "-scale", f"{100 * scale}%", "-strip", path],
-                       input=ppm, check=True, timeout=30)
-        print(f"\nwrote {path}")
-
-    def test_pictures(self):
-        self.start(config=SHIPPED_CONFIG + "SET POS 1 430 0\nSET POS 2 560 0\n"
-                   "SET AIMANGLE 2 12\n")
-        left, top, right, bottom = self.area
-        crop = (left + 400, bottom - 90, left + 670, bottom)
-        # Between player 1's gun and player 2's, where only bullets fly.
-        gap = (left + 485, bottom - 30, left + 535, bottom - 10)
-        self.game.focus()
-        self.game.hold(P1_KEYS["attack"], P2_KEYS["sword"])
-        try:
-            time.sleep(1.0)  # a few points of sword charge
-            shot = poll(lambda: (lambda s: s if len(lit(s, gap)) >= 3 else None)(
-                self.game.screenshot()), 15, interval=0.02, what="a bullet in flight")
-        finally:
-            self.game.release(P1_KEYS["attack"], P2_KEYS["sword"])
-        self.save(shot, crop, "fight.png", scale=2)
-
-        console = self.open_console()
-        self.enter(console, "echo Player 1 gets more hit points:")
-        self.enter(console, "set maxhp 1 80")
-        self.enter(console, "help var")
-        window = self.game.windows(DIALOG_CLASS, "Console", exe=self.game.exe)[0]
-        self.save(self.game.screenshot(), window["rect"], "console.png")
-        self.game.press("Escape")
 
 
 if __name__ == "__main__":
