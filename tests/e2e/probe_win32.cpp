@@ -10,6 +10,8 @@
 //   brawlex_probe command HWND ID      posts WM_COMMAND(ID, BN_CLICKED) to a dialog
 //   brawlex_probe settext HWND ID TEXT sets the text of dialog control ID
 //   brawlex_probe activate HWND        brings a window to the foreground
+//   brawlex_probe devicechange HWND    posts WM_DEVICECHANGE (DBT_DEVNODES_CHANGED), as
+//                                      Windows does when a device is plugged in
 //   brawlex_probe watch TITLE MS       reports the top-level window of that title each
 //                                      time it changes, until it is gone again or MS
 //                                      milliseconds pass (for short-lived windows)
@@ -274,7 +276,8 @@ int usage() {
     std::fprintf(
         stderr,
         "usage: brawlex_probe windows|workarea|codepage|foreground|close HWND|click HWND "
-        "ID|command HWND ID|settext HWND ID TEXT|activate HWND|watch TITLE MS|other TITLE\n");
+        "ID|command HWND ID|settext HWND ID TEXT|activate HWND|devicechange HWND|watch TITLE "
+        "MS|other TITLE\n");
     return 1;
 }
 
@@ -309,6 +312,10 @@ int main(int argc, char** argv) {
     }
     if (command == "close") return PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 2;
     if (command == "activate") return SetForegroundWindow(window) ? 0 : 2;
+    if (command == "devicechange") {
+        constexpr WPARAM devNodesChanged = 0x0007; // DBT_DEVNODES_CHANGED
+        return PostMessageA(window, WM_DEVICECHANGE, devNodesChanged, 0) ? 0 : 2;
+    }
 
     if (argc < 4) return usage();
     unsigned long long id = 0;
