@@ -4,6 +4,7 @@
 #include "app/desktop_sdl.h"
 #include "app/frame.h"
 #include "app/frame_pacing.h"
+#include "app/gamepads_sdl.h"
 #include "app/key_state.h"
 #include "app/platform.h"
 #include "app/startup.h"
@@ -161,6 +162,18 @@ int main(int, char**) {
         std::fprintf(stderr, "brawlex: cannot start the video system: %s\n", SDL_GetError());
         return 1;
     }
+    // Without a window system SDL falls back on drivers that show nothing; a player
+    // would have a game he cannot see. They serve only when asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr && (requested == nullptr || *requested == '\0') &&
+        (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0 ||
+         SDL_strcmp(driver, "evdev") == 0)) {
+        std::fprintf(stderr, "brawlex: no display to open the window on (no X server or Wayland "
+                             "compositor; is DISPLAY or WAYLAND_DISPLAY set?)\n");
+        SDL_Quit();
+        return 1;
+    }
     // Text is read only while the console is open.
     SDL_StopTextInput();
 
@@ -203,6 +216,7 @@ int main(int, char**) {
     runMainLoop();
 
     shutdownGame();
+    closeGamepads();
     desktop::gameWindowShown = false;
     SDL_DestroyWindow(desktop::gameWindow);
     desktop::gameWindow = nullptr;

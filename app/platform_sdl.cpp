@@ -140,6 +140,10 @@ void showMessageBox(WindowHandle, const char* text, const char* caption, unsigne
         nullptr};
     int pressed = 0;
     SDL_ShowMessageBox(&box, &pressed); // without a window system the line above is all
+    // The box had the keyboard; as a Windows owner window is activated again once its
+    // box is gone, the game window takes it back (without a window manager nobody
+    // else would give it back, and the game would stay paused).
+    if (desktop::gameWindowShown) SDL_SetWindowInputFocus(desktop::gameWindow);
 }
 
 void requestQuit(int) {

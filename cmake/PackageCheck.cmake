@@ -1,7 +1,8 @@
-# Checks the Windows package: it unpacks into one folder that holds the program,
-# how-to-play.txt and every file the game reads, and nothing else.
+# Checks a package (the Windows zip, or the Linux tar.gz with -DPROGRAM=brawlex): it
+# unpacks into one folder that holds the program, how-to-play.txt and every file the
+# game reads, and nothing else.
 # cmake -DZIP=... -DFOLDER=... -DGAME_FILES=a;b -DSOURCE_DIR=... -DWORK_DIR=...
-#       [-DOBJDUMP=...] -P PackageCheck.cmake
+#       [-DPROGRAM=brawlex.exe|brawlex] [-DOBJDUMP=...] -P PackageCheck.cmake
 cmake_minimum_required(VERSION 3.25)
 
 foreach(variable ZIP FOLDER GAME_FILES SOURCE_DIR WORK_DIR)
@@ -20,7 +21,10 @@ set(failures)
 # left out of the package unnoticed. Comment lines are skipped; the benchmark
 # build's statistics file is written, never read, and never ships.
 set(written_only frame-stats.txt)
-set(expected brawlex.exe how-to-play.txt ${GAME_FILES})
+if(NOT DEFINED PROGRAM)
+    set(PROGRAM brawlex.exe)
+endif()
+set(expected ${PROGRAM} how-to-play.txt ${GAME_FILES})
 foreach(folder app graphics game command config)
     file(GLOB_RECURSE sources ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)
     foreach(source IN LISTS sources)
@@ -93,6 +97,8 @@ foreach(name IN LISTS held)
     file(READ ${file} magic LIMIT 2 HEX)
     if(name MATCHES "\\.exe$" AND NOT magic STREQUAL "4d5a")
         list(APPEND failures "not a Windows program: ${name}")
+    elseif(name STREQUAL "brawlex" AND NOT magic STREQUAL "7f45")
+        list(APPEND failures "not a Linux program: ${name}")
     elseif(name MATCHES "\\.bmp$" AND NOT magic STREQUAL "424d")
         list(APPEND failures "not a bitmap: ${name}")
     endif()
@@ -107,6 +113,26 @@ if(OBJDUMP AND EXISTS ${WORK_DIR}/${FOLDER}/brawlex.exe)
             list(APPEND failures "brawlex.exe needs a compiler run-time DLL: ${dll}")
         endif()
     endforeach()
+endif()
+
+# The Linux program runs from the unpacked folder (executable) and needs no library
+# beyond the C and C++ run-times and SDL2 of the system.
+if(PROGRAM STREQUAL "brawlex" AND EXISTS ${WORK_DIR}/${FOLDER}/brawlex)
+    if(OBJDUMP)
+        execute_process(COMMAND ${OBJDUMP} -p ${WORK_DIR}/${FOLDER}/brawlex
+            OUTPUT_VARIABLE headers RESULT_VARIABLE result)
+        string(REGEX MATCHALL "NEEDED +[^\r\n]+" needed "${headers}")
+        foreach(entry IN LISTS needed)
+            string(REGEX REPLACE "NEEDED +" "" library "${entry}")
+            if(NOT library MATCHES "^(libSDL2-2\\.0|libstdc\\+\\+|libgcc_s|libc|libm)\\.so")
+                list(APPEND failures "brawlex needs a library beyond SDL2 and the C/C++ run-times: ${library}")
+            endif()
+        endforeach()
+    endif()
+    execute_process(COMMAND test -x ${WORK_DIR}/${FOLDER}/brawlex RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        list(APPEND failures "brawlex is not executable once unpacked")
+    endif()
 endif()
 
 if(failures)

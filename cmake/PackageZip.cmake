@@ -1,5 +1,7 @@
-# Packs the files listed in MANIFEST into ZIP, inside one folder FOLDER.
-# cmake -DMANIFEST=... -DSTAGE_DIR=... -DFOLDER=... -DZIP=... -P PackageZip.cmake
+# Packs the files listed in MANIFEST into ZIP, inside one folder FOLDER: a zip, or a
+# gzip-compressed tar with -DFORMAT=tar.gz (the Linux package; file modes are kept).
+# cmake -DMANIFEST=... -DSTAGE_DIR=... -DFOLDER=... -DZIP=... [-DFORMAT=zip|tar.gz]
+#       -P PackageZip.cmake
 cmake_minimum_required(VERSION 3.25)
 
 foreach(variable MANIFEST STAGE_DIR FOLDER ZIP)
@@ -31,7 +33,12 @@ foreach(file IN LISTS package_files)
 endforeach()
 
 file(REMOVE ${ZIP})
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip -- ${entries}
+if(FORMAT STREQUAL "tar.gz")
+    set(tar_arguments czf ${ZIP} --format=gnutar)
+else()
+    set(tar_arguments cf ${ZIP} --format=zip)
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar ${tar_arguments} -- ${entries}
     WORKING_DIRECTORY ${STAGE_DIR}
     RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

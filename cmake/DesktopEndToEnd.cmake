@@ -1,0 +1,53 @@
+# End-to-end tests of the desktop program: the real brawlex natively on a virtual X
+# display (Xvfb), driven by xdotool and checked with screenshots and the message box
+# lines the program writes to standard error. Registered when BRAWLEX_E2E is on (the
+# default); then a missing tool stops the configure step instead of leaving the tree
+# without them (configure with -DBRAWLEX_E2E=OFF to build the program alone).
+option(BRAWLEX_E2E "Register the end-to-end tests (desktop: Xvfb, xdotool, ImageMagick, python3)" ON)
+if(NOT BRAWLEX_E2E OR NOT CMAKE_HOST_UNIX OR APPLE)
+    message(STATUS "Desktop end-to-end tests off")
+    return()
+endif()
+
+set(desktop_e2e_dir ${CMAKE_SOURCE_DIR}/tests/e2e/desktop)
+
+# The headless driver's picture of a scene, compared with the program's frame.
+add_executable(brawlex_headless_frame ${desktop_e2e_dir}/headless_frame.cpp)
+target_link_libraries(brawlex_headless_frame PRIVATE brawlex_headless brawlex_test_support)
+
+set(desktop_e2e_missing)
+foreach(tool Xvfb xdotool import xprop xwininfo python3)
+    string(TOUPPER ${tool} variable)
+    find_program(BRAWLEX_DESKTOP_${variable} ${tool})
+    if(NOT BRAWLEX_DESKTOP_${variable})
+        list(APPEND desktop_e2e_missing ${tool})
+    endif()
+endforeach()
+if(desktop_e2e_missing)
+    list(JOIN desktop_e2e_missing ", " desktop_e2e_missing)
+    message(FATAL_ERROR "The desktop end-to-end tests need Xvfb, xdotool, ImageMagick, "
+        "x11-utils and python3; not found: ${desktop_e2e_missing}. Run scripts/install-deps, "
+        "or configure with -DBRAWLEX_E2E=OFF to build without them.")
+endif()
+
+enable_testing()
+set(desktop_e2e_environment
+    BRAWLEX_DESKTOP_PROGRAM=$<TARGET_FILE:brawlex>
+    BRAWLEX_GAME_DIR=${BRAWLEX_DATA_OUTPUT_DIR}
+    BRAWLEX_HEADLESS_FRAME=$<TARGET_FILE:brawlex_headless_frame>
+    BRAWLEX_E2E_ARTIFACTS=${CMAKE_BINARY_DIR}/e2e/artifacts
+    PYTHONDONTWRITEBYTECODE=1)
+file(GLOB desktop_e2e_tests CONFIGURE_DEPENDS ${desktop_e2e_dir}/test_*.py)
+foreach(test_file IN LISTS desktop_e2e_tests)
+    get_filename_component(test_module ${test_file} NAME_WE)
+    string(REGEX REPLACE "^test_" "e2e_" test_name ${test_module})
+    add_test(NAME ${test_name}
+        COMMAND ${BRAWLEX_DESKTOP_PYTHON3} -m unittest -v ${test_module}
+        WORKING_DIRECTORY ${desktop_e2e_dir})
+    # One at a time: each starts its own X server, and their waits share two cores.
+    set_tests_properties(${test_name} PROPERTIES
+        LABELS e2e
+        RESOURCE_LOCK desktop_display
+        TIMEOUT 600
+        ENVIRONMENT "${desktop_e2e_environment}")
+endforeach()

@@ -1,0 +1,400 @@
+"""Runs the real desktop program (build/desktop/game/brawlex) natively on a private
+virtual X display, in the style of the Windows program's harness (../brawlex_harness.py,
+whose display, screenshots and waits it shares): a fresh folder with the scenario's
+files, real key presses (xdotool), screenshots, and the message boxes read from the
+line the program writes to standard error for each one:
+
+    brawlex: message box: caption=<caption> text=<text>
+
+    with DesktopGame() as game:
+        game.start(config="BIND 1 JUMP W\\n")
+        window = game.main_window()
+        ...
+        game.close()
+        assert game.wait_exit() == 0
+
+The console is read off the screen: its rows are drawn with the game's 5 x 7 font at
+twice its size at fixed places (ConsoleReader), so the tests read what a player reads.
+
+Paths come from the environment CTest sets (cmake/DesktopEndToEnd.cmake):
+BRAWLEX_DESKTOP_PROGRAM, BRAWLEX_GAME_DIR, BRAWLEX_E2E_ARTIFACTS.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+_HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.dirname(_HERE))
+
+from brawlex_harness import (DATA_FILES, HarnessError, Image, VirtualDisplay,  # noqa: E402
+                             _kill_group, poll)
+import x11_window  # noqa: E402
+
+_SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(_HERE)))
+_DEFAULT_BUILD = os.path.join(_SOURCE_DIR, "build", "desktop")
+TITLE = "Brawlex!"
+BOX_LINE = re.compile(r"^brawlex: message box: caption=(.*?) text=(.*)$")
+
+
+def _unescape(text):
+    return re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r"}.get(m.group(1), m.group(1)), text)
+
+
+def game_dir():
+    return os.environ.get("BRAWLEX_GAME_DIR") or os.path.join(_DEFAULT_BUILD, "game")
+
+
+def program_path():
+    return os.environ.get("BRAWLEX_DESKTOP_PROGRAM") or os.path.join(game_dir(), "brawlex")
+
+
+def artifacts_dir():
+    return os.environ.get("BRAWLEX_E2E_ARTIFACTS") or os.path.join(_DEFAULT_BUILD, "e2e",
+                                                                   "artifacts")
+
+
+class DesktopGame:
+    """One run of the desktop program on its own virtual display. stop() (also run by
+    the context manager) ends the game and Xvfb and removes the folder."""
+
+    def __init__(self, program=None, screen=(1024, 768)):
+        self.program = program or program_path()
+        self.screen = screen
+        self.folder = None
+        self.display = None
+        self.process = None
+        self.exit_code = None
+        self._stderr = None
+        self._boxes_seen = 0
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+        return False
+
+    # ----- lifetime -------------------------------------------------------------
+    def prepare_folder(self, files=DATA_FILES, config=None, autoexec=None, extra=None):
+        """The working folder: the named data files of the build, then config.cfg,
+        autoexec.cfg and extra {name: text or bytes} written over them (None leaves a
+        script out unless files names it)."""
+        self.folder = tempfile.mkdtemp(prefix="brawlex-desktop-e2e-")
+        for name in files:
+            shutil.copy(os.path.join(game_dir(), name), os.path.join(self.folder, name))
+        written = dict(extra or {})
+        if config is not None:
+            written["config.cfg"] = config
+        if autoexec is not None:
+            written["autoexec.cfg"] = autoexec
+        for name, content in written.items():
+            if isinstance(content, str):
+                content = content.encode("latin-1")
+            with open(os.path.join(self.folder, name), "wb") as out:
+                out.write(content)
+        return self.folder
+
+    def start(self, files=DATA_FILES, config=None, autoexec=None, extra=None, display=True,
+              env=None):
+        """Starts the game in a fresh folder and returns at once. display=False runs it
+        with no X server to talk to."""
+        try:
+            if self.folder is None:
+                self.prepare_folder(files, config, autoexec, extra)
+            if display:
+                self.display = VirtualDisplay(*self.screen)
+            self._stderr = open(os.path.join(self.folder, ".stderr"), "wb")
+            environment = self.environment()
+            environment.update(env or {})
+            self.process = subprocess.Popen(
+                [self.program], cwd=self.folder, env=environment, stdin=subprocess.DEVNULL,
+                stdout=subprocess.DEVNULL, stderr=self._stderr, start_new_session=True)
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def environment(self):
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER")}
+        if self.display is not None:
+            env["DISPLAY"] = self.display.name
+        # No sound device is needed, nor looked for on a test machine.
+        env.setdefault("SDL_AUDIODRIVER", "dummy")
+        return env
+
+    def stop(self):
+        if self.process is not None:
+            if self.process.poll() is None:
+                _kill_group(self.process)
+            else:
+                # Anything the game left behind in its group goes too.
+                try:
+                    os.killpg(self.process.pid, 9)
+                except (ProcessLookupError, PermissionError):
+                    pass
+            if self.exit_code is None:
+                self.exit_code = self.process.returncode
+        if self.display is not None:
+            self.display.stop()
+            self.display = None
+        if self._stderr is not None:
+            self._stderr.close()
+            self._stderr = None
+        if self.folder is not None:
+            shutil.rmtree(self.folder, ignore_errors=True)
+            self.folder = None
+
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+    def wait_exit(self, timeout=20.0):
+        try:
+            self.exit_code = self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise HarnessError(f"the game did not exit within {timeout:g} s") from None
+        return self.exit_code
+
+    def group_gone(self):
+        """True when no process of the game's process group is left."""
+        try:
+            os.killpg(self.process.pid, 0)
+            return False
+        except ProcessLookupError:
+            return True
+
+    def log(self):
+        if self.folder is None:
+            return ""
+        try:
+            with open(os.path.join(self.folder, ".stderr"), "rb") as f:
+                return f.read().decode("latin-1")
+        except OSError:
+            return ""
+
+    def cpu_ticks(self):
+        """User plus system CPU time of the game so far, in clock ticks."""
+        with open(f"/proc/{self.process.pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return int(fields[11]) + int(fields[12])
+
+    # ----- windows --------------------------------------------------------------
+    def xdotool(self, *args, timeout=10.0, check=True):
+        try:
+            result = subprocess.run(["xdotool"] + [str(a) for a in args],
+                                    env=self.environment(), stdin=subprocess.DEVNULL,
+                                    capture_output=True, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise HarnessError(f"xdotool {args} did not return") from None
+        if check and result.returncode != 0:
+            raise HarnessError(f"xdotool {args} failed: {result.stderr.decode().strip()}")
+        return result.stdout.decode()
+
+    def find_windows(self, title, visible=True):
+        args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", f"^{re.escape(title)}$"]
+        return self.xdotool(*args, check=False).split()
+
+    def windows_named(self, name):
+        """Ids of the top-level X windows named exactly name, as xwininfo lists them.
+        (SDL names its message boxes in UTF-8, which this xdotool cannot search.)"""
+        out = subprocess.run(["xwininfo", "-root", "-children"], env=self.environment(),
+                             capture_output=True, timeout=10).stdout.decode("utf-8", "replace")
+        return [m.group(1) for m in re.finditer(r"^\s*(0x[0-9a-f]+) \"(.*)\":", out, re.M)
+                if m.group(2) == name]
+
+    def geometry(self, window):
+        """{x, y, width, height} of an X window (its client area: there is no frame
+        without a window manager)."""
+        out = self.xdotool("getwindowgeometry", "--shell", window)
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return {k.lower(): int(values[k.upper()]) for k in ("x", "y", "width", "height")}
+
+    def main_window(self, timeout=60.0):
+        """The game window once shown: {id, x, y, width, height, area}, area being the
+        client rectangle on the screen [left, top, right, bottom]."""
+        ids = poll(lambda: self.find_windows(TITLE), timeout, what="the game window shown")
+        window = {"id": ids[0]}
+        window.update(self.geometry(ids[0]))
+        window["area"] = [window["x"], window["y"], window["x"] + window["width"],
+                          window["y"] + window["height"]]
+        return window
+
+    def xprop(self, window):
+        return subprocess.run(["xprop", "-id", str(window)], env=self.environment(),
+                              capture_output=True, timeout=10).stdout.decode("latin-1")
+
+    def message_box(self, timeout=30.0):
+        """The next message box the game shows: {caption, text, window} once its line
+        is written and its window is on the screen."""
+        def next_line():
+            lines = [m for m in (BOX_LINE.match(line) for line in self.log().splitlines()) if m]
+            return lines[self._boxes_seen] if len(lines) > self._boxes_seen else None
+        match = poll(next_line, timeout, what="a message box line on standard error")
+        self._boxes_seen += 1
+        caption, text = _unescape(match.group(1)), _unescape(match.group(2))
+        window = poll(lambda: self.windows_named(caption), timeout,
+                      what=f"the message box {caption!r} on the screen")[0]
+        return {"caption": caption, "text": text, "window": window}
+
+    def dismiss(self, box, key="Return"):
+        """Presses Return (OK) in a message box and waits until it is gone."""
+        self.xdotool("windowfocus", "--sync", box["window"])
+        self.xdotool("key", key)
+        poll(lambda: box["window"] not in self.windows_named(box["caption"]), 15,
+             what=f"the message box {box['caption']!r} to close")
+
+    def close(self, window=None):
+        """The game window's close box."""
+        window = window or self.main_window()["id"]
+        if not x11_window.request_close(self.display.name, window):
+            raise HarnessError("cannot open the display to close the window")
+
+    # ----- keyboard -------------------------------------------------------------
+    def focus(self, title=TITLE):
+        window = poll(lambda: (self.find_windows(title) or [None])[0], 20,
+                      what=f"an X window named {title!r}")
+        self.xdotool("windowfocus", "--sync", window)
+        return window
+
+    def unfocus(self):
+        """Gives the keyboard focus to the screen's root window: the game loses it."""
+        out = subprocess.run(["xwininfo", "-root"], env=self.environment(),
+                             capture_output=True, timeout=10).stdout.decode()
+        root = re.search(r"Window id: (0x[0-9a-f]+)", out).group(1)
+        self.xdotool("windowfocus", int(root, 16))
+
+    def hold(self, *keys):
+        self.xdotool("keydown", *keys)
+
+    def release(self, *keys):
+        self.xdotool("keyup", *keys)
+
+    def press(self, *keys, seconds=0.1):
+        self.hold(*keys)
+        time.sleep(seconds)
+        self.release(*keys)
+
+    def type_text(self, text, delay_ms=20):
+        self.xdotool("type", "--delay", delay_ms, text)
+
+    # ----- screen ---------------------------------------------------------------
+    def screenshot(self, save_as=None):
+        try:
+            result = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
+                                    env=self.environment(), stdin=subprocess.DEVNULL,
+                                    capture_output=True, timeout=30)
+        except subprocess.TimeoutExpired:
+            raise HarnessError("screenshot timed out") from None
+        if result.returncode != 0:
+            raise HarnessError(f"screenshot failed: {result.stderr.decode().strip()}")
+        image = Image.from_ppm(result.stdout)
+        image.path = None
+        if save_as:
+            os.makedirs(artifacts_dir(), exist_ok=True)
+            image.path = os.path.join(artifacts_dir(), save_as)
+            subprocess.run(["convert", "ppm:-", image.path], input=result.stdout, timeout=30,
+                           check=False)
+        return image
+
+    # ----- the console ----------------------------------------------------------
+    def console_open(self, shot=None):
+        shot = shot or self.screenshot()
+        return ConsoleReader(shot, self.main_window()["area"]).is_open()
+
+    def open_console(self, timeout=20.0):
+        """Holds the console key in the game window until the console is drawn, then
+        lets go; returns a ConsoleReader of it."""
+        self.focus()
+        self.hold("grave")
+        try:
+            poll(lambda: self.console_open(), timeout, interval=0.05, what="the console")
+        finally:
+            self.release("grave")
+        return self.console()
+
+    def console(self):
+        return ConsoleReader(self.screenshot(), self.main_window()["area"])
+
+
+def _read_glyphs():
+    """The game's font, read from its source: {rows as a tuple of 7 strings: char}."""
+    path = os.path.join(_SOURCE_DIR, "graphics", "bitmap_font.cpp")
+    with open(path, encoding="latin-1") as f:
+        source = f.read()
+    glyphs = {}
+    for match in re.finditer(r"\{'(\\.|.)', \{((?:\"[.#]{5}\",? ?){7})\}\}", source):
+        char = match.group(1)[-1] if match.group(1).startswith("\\") else match.group(1)
+        rows = tuple(re.findall(r"\"([.#]{5})\"", match.group(2)))
+        glyphs.setdefault(rows, char)
+    return glyphs
+
+
+class ConsoleReader:
+    """The console panel on a screenshot, read with the game's font. The places are
+    those config/console_overlay.cpp lays out on a screen of 640 x 400 or more, where
+    the font is drawn twice its size: cells of 12 x 16 pixels, the title bar 28 pixels
+    high, the input text at (12, 40), output rows from (6, 68) down, 16 pixels apart."""
+
+    SCALE = 2
+    CELL_W, CELL_H = 12, 16
+    TITLE_COLOUR = (0x28, 0x3C, 0x64)
+    INPUT_COLOUR = (0xFF, 0xFF, 0xFF)
+    OUTPUT_COLOUR = (0xD8, 0xD8, 0xD8)
+    INPUT_AT = (12, 40)
+    OUTPUT_AT = (6, 68)
+    _glyphs = None
+
+    def __init__(self, shot, area):
+        self.shot, self.area = shot, area
+        if ConsoleReader._glyphs is None:
+            ConsoleReader._glyphs = _read_glyphs()
+
+    def is_open(self):
+        left, top = self.area[0], self.area[1]
+        return self.shot.pixel(left + 200, top + 2) == self.TITLE_COLOUR
+
+    def _read(self, x, y, colour, columns):
+        text = ""
+        for column in range(columns):
+            cx = self.area[0] + x + column * self.CELL_W
+            if cx + self.CELL_W > self.area[2]:
+                break
+            rows = tuple("".join("#" if self.shot.pixel(cx + c * self.SCALE, y + r * self.SCALE)
+                                 == colour else "." for c in range(5)) for r in range(7))
+            text += self._glyphs.get(rows, "?")
+        return text.rstrip()
+
+    def input(self):
+        return self._read(self.INPUT_AT[0], self.area[1] + self.INPUT_AT[1], self.INPUT_COLOUR,
+                          70)
+
+    def output_rows(self, count=8):
+        return [self._read(self.OUTPUT_AT[0], self.area[1] + self.OUTPUT_AT[1] + i * self.CELL_H,
+                           self.OUTPUT_COLOUR, 80) for i in range(count)]
+
+
+class DesktopTestCase(unittest.TestCase):
+    """A test case with self.game, stopped after each test whatever happened; on a
+    failure the screen is saved to the artifacts folder and the game's output printed."""
+
+    def setUp(self):
+        self.game = DesktopGame()
+        self.addCleanup(self._finish)
+
+    def _finish(self):
+        result = getattr(getattr(self, "_outcome", None), "result", None)
+        problems = getattr(result, "failures", []) + getattr(result, "errors", [])
+        if any(test is self for test, _ in problems) and self.game.display is not None:
+            try:
+                shot = self.game.screenshot(save_as=f"{self.id()}.png")
+                print(f"\nscreen saved: {shot.path}", file=sys.stderr)
+            except Exception as error:  # the report must not hide the real failure
+                print(f"\nno screenshot: {error}", file=sys.stderr)
+            print(f"game output:\n{self.game.log()}", file=sys.stderr)
+        self.game.stop()
