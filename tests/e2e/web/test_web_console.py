@@ -2,12 +2,12 @@
 run and print at the top of its output, the history recalls them, Escape closes it; and
 a message box caused from it is dismissed with a click on OK."""
 
-import time
+import os
 import unittest
 
 from selenium.webdriver.common.keys import Keys
 
-from web_harness import CONSOLE_KEY, P1_KEYS, PageTestCase, poll
+from web_harness import _SOURCE_DIR, CONSOLE_KEY, P1_KEYS, PageTestCase, poll
 
 
 class ConsoleTest(PageTestCase):
@@ -27,6 +27,14 @@ class ConsoleTest(PageTestCase):
         self.page.press(Keys.ENTER)
         poll(lambda: self.console()["input"] == "", 10, what=f"{line!r} entered")
         return self.console()["output"]
+
+    def enter_replacing(self, line):
+        """Empties the input box (End, then Backspace over it) and enters line."""
+        self.page.press(Keys.END)
+        for _ in self.console()["input"]:
+            self.page.press(Keys.BACKSPACE)
+        poll(lambda: self.console()["input"] == "", 10, what="an empty input box")
+        return self.enter(line)
 
     def close_console(self):
         self.page.press(Keys.ESCAPE)
@@ -57,6 +65,11 @@ class ConsoleTest(PageTestCase):
         self.assertEqual(output[:2], ["set grav normal", "'HELLO WEB"])
         self.page.press(Keys.DOWN)
         poll(lambda: self.console()["input"] == "set grav normal", 10, what="the recalled line")
+        # HELP CMD reads the packed cmdlist.txt: its first line under the echo of the line.
+        with open(os.path.join(_SOURCE_DIR, "data", "cmdlist.txt"), encoding="latin-1") as listing:
+            first_line = listing.readline().rstrip("\r\n")
+        output = self.enter_replacing("help cmd").splitlines()
+        self.assertEqual(output[:2], ["help cmd", first_line])
         self.assertEqual(self.page.frames(), frames)
 
         self.close_console()
