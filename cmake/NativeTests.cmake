@@ -47,6 +47,12 @@ if(NOT BRAWLEX_FUZZ)
         gtest_discover_tests(brawlex_sdl_gamepad_tests
             DISCOVERY_MODE PRE_TEST
             PROPERTIES LABELS unit)
+    else()
+        # Fails (WILL_FAIL turns the echo's success into a failure) rather than skip.
+        add_test(NAME sdl_gamepad_tests_need_sdl2
+            COMMAND ${CMAKE_COMMAND} -E echo
+                "The desktop layer's pad tests need SDL2 (scripts/install-deps installs libsdl2-dev).")
+        set_tests_properties(sdl_gamepad_tests_need_sdl2 PROPERTIES LABELS unit WILL_FAIL TRUE)
     endif()
 
     find_package(benchmark QUIET)
