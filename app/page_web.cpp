@@ -13,6 +13,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -26,8 +27,10 @@ EM_JS(void, pageShowGame, (), { BrawlexPage.showGame(); });
 EM_JS(void, pageShowEnded, (), { BrawlexPage.showEnded(); });
 EM_JS(void, pageWake, (), { BrawlexPage.wake(); });
 EM_JS(double, pageClock, (), { return performance.timeOrigin + performance.now(); });
-EM_JS(void, pagePutFrame, (const void* rgba, int width, int height), {
-    BrawlexPage.putFrame(HEAPU8, rgba, width, height);
+EM_JS(void, pagePutFrame,
+      (const void* rgba, int width, int height, int left, int top, int changedWidth,
+       int changedHeight), {
+    BrawlexPage.putFrame(HEAPU8, rgba, width, height, left, top, changedWidth, changedHeight);
 });
 EM_JS(void, pageShowConsoleText, (const char* input, const char* output), {
     BrawlexPage.console.show(BrawlexPage.text(HEAPU8, input), BrawlexPage.text(HEAPU8, output));
@@ -80,19 +83,45 @@ std::uint32_t repaints = 0;
 double repaintMilliseconds = 0.0;
 
 // Copies the latest front buffer to the canvas, once per repaint of the page however
-// many frames were presented since the last one.
+// many frames were presented since the last one. canvasPixels holds what the canvas
+// shows, so only the rectangle around the pixels that changed is put on it: most of a
+// frame is the same black as the one before, and putting pixels on the canvas costs
+// the browser far more than comparing them here.
 EM_BOOL repaint(double, void*) {
     repaintRequested = false;
     if (shownWindow == nullptr) return EM_FALSE;
     const double started = emscripten_get_now();
     const std::vector<std::uint32_t>& front = shownWindow->frontBuffer;
-    const std::size_t count = std::min(front.size(), canvasPixels.size());
-    // 0x00RRGGBB words to the R, G, B, A bytes of the canvas (little-endian words).
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t p = front[i];
-        canvasPixels[i] = ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16) | 0xFF000000u;
+    const int width = shownWindow->width;
+    const int height = shownWindow->height;
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (width <= 0 || height <= 0 || front.size() < count || canvasPixels.size() < count)
+        return EM_FALSE;
+    int left = width, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        const std::uint32_t* from = front.data() + static_cast<std::size_t>(y) * width;
+        std::uint32_t* to = canvasPixels.data() + static_cast<std::size_t>(y) * width;
+        int first = -1, last = -1;
+        for (int x = 0; x < width; ++x) {
+            // 0x00RRGGBB words to the R, G, B, A bytes of the canvas (little-endian).
+            const std::uint32_t p = from[x];
+            const std::uint32_t rgba =
+                ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16) | 0xFF000000u;
+            if (rgba != to[x]) {
+                to[x] = rgba;
+                if (first < 0) first = x;
+                last = x;
+            }
+        }
+        if (first < 0) continue;
+        if (top < 0) top = y;
+        bottom = y;
+        left = std::min(left, first);
+        right = std::max(right, last);
     }
-    pagePutFrame(canvasPixels.data(), shownWindow->width, shownWindow->height);
+    if (top >= 0)
+        pagePutFrame(canvasPixels.data(), width, height, left, top, right - left + 1,
+                     bottom - top + 1);
     ++repaints;
     repaintMilliseconds += emscripten_get_now() - started;
     return EM_FALSE;
@@ -179,6 +208,7 @@ CanvasSize canvasSize() {
 
 void attach(WindowObject& window) {
     shownWindow = &window;
+    // The canvas starts black, as the page's CSS and the renderer's first frame.
     canvasPixels.assign(static_cast<std::size_t>(window.width) *
                             static_cast<std::size_t>(window.height),
                         0xFF000000u);

@@ -195,15 +195,16 @@
       showNotice("Brawlex! has ended. Reload the page to play again.");
     },
 
-    // The program's frame, R G B A bytes in its memory, onto the canvas.
-    putFrame(heap, pointer, frameWidth, frameHeight) {
+    // The program's frame, R G B A bytes in its memory, onto the canvas: the
+    // rectangle of it that changed since the last one.
+    putFrame(heap, pointer, frameWidth, frameHeight, left, top, changedWidth, changedHeight) {
       if (!context) context = canvas.getContext("2d", { alpha: false });
       if (!imageData || imageData.data.buffer !== heap.buffer || imageData.width !== frameWidth) {
         imageData = new ImageData(
           new Uint8ClampedArray(heap.buffer, pointer, frameWidth * frameHeight * 4),
           frameWidth, frameHeight);
       }
-      context.putImageData(imageData, 0, 0);
+      context.putImageData(imageData, 0, 0, left, top, changedWidth, changedHeight);
       if (firstFrameAt === null) firstFrameAt = performance.now();
     },
 
