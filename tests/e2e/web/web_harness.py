@@ -145,10 +145,16 @@ class Page:
                 pass
             self.driver = None
         if self.service is not None:
+            group = self.service.process.pid if self.service.process else None
             try:
                 self.service.stop()
             except Exception:
                 pass
+            if group is not None:
+                try:
+                    os.killpg(group, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
             self.service = None
         if self.server is not None:
             _end_process(self.server)
@@ -179,7 +185,11 @@ class Page:
             options.add_argument(flag)
         options.add_argument(f"--user-data-dir={os.path.join(self.scratch, 'profile')}")
         options.add_argument(f"--window-size={WINDOW_SIZE[0]},{WINDOW_SIZE[1]}")
-        self.service = Service(CHROMEDRIVER, log_path=os.devnull)
+        # The driver leads a process group of its own, which the browser it starts
+        # joins: stop() ends the whole group, so no browser process outlives a test
+        # even when the driver could not close it.
+        self.service = Service(CHROMEDRIVER, log_path=os.devnull,
+                               popen_kw={"start_new_session": True})
         self.driver = webdriver.Chrome(service=self.service, options=options)
         self.driver.set_script_timeout(60)
 
