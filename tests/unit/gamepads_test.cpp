@@ -7,6 +7,7 @@
 #include "app/gamepads_headless.h"
 #include "app/key_state.h"
 #include "app/platform.h"
+#include "app/platform_headless.h"
 #include "config/key_bindings.h"
 
 #include <cmath>
@@ -194,6 +195,46 @@ TEST_F(PadPlayTest, OpeningTheConsoleLetsGoOfThePadsForThatFrame) {
     // The next frame reads the pad again: its button is still held.
     game().frame();
     EXPECT_EQ(player(1).vy, -7.0f);
+}
+
+// The shipped config.cfg's pad binding, uncommented: its "// BIND ... PAD" lines.
+std::string shippedPadBinding() {
+    std::ifstream in(std::string(BRAWLEX_SOURCE_DIR) + "/data/config.cfg", std::ios::binary);
+    std::string lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.starts_with("// BIND ") && line.find(" PAD") != std::string::npos)
+            lines += line.substr(3) + "\n";
+    }
+    return lines;
+}
+
+TEST_F(PadPlayTest, AWholeMatchOnPadsWithTheShippedPadBinding) {
+    arena.folder().write("pads.cfg", shippedPadBinding());
+    ExecuteCommandLine("EXEC pads.cfg");
+    pad1 = holding(0);
+    pad2 = holding(0);
+    // Player 2 walks toward player 1 on his stick, then stands; player 1 fires on RT.
+    pad2.stickX = -1.0f;
+    game().frames(30);
+    EXPECT_LT(player(2).x, 600.0f);
+    pad2.stickX = 0.0f;
+    pad1.rightTrigger = 1.0f;
+    int frames = 0;
+    while (headless_platform::messageBoxes.empty() && frames < 3000) {
+        game().frame();
+        ++frames;
+    }
+    ASSERT_EQ(headless_platform::messageBoxes.size(), 1u) << "after " << frames << " frames";
+    EXPECT_EQ(headless_platform::messageBoxes[0].text, "Player 2 died.");
+    // The new game cleared keyState; the pads are read again from the next frame on, so
+    // player 2 plays on: his A jumps him off the floor once he has landed.
+    pad1.rightTrigger = 0.0f;
+    game().frames(200);
+    EXPECT_TRUE(player(2).onGround);
+    pad2.buttons = padButton(PadA);
+    game().frame();
+    EXPECT_EQ(player(2).vy, -7.0f);
 }
 
 TEST(PadLevels, WriteEveryPadEntryAndNoOther) {
