@@ -398,3 +398,30 @@ class DesktopTestCase(unittest.TestCase):
                 print(f"\nno screenshot: {error}", file=sys.stderr)
             print(f"game output:\n{self.game.log()}", file=sys.stderr)
         self.game.stop()
+
+
+def _picture(path):
+    """Saves the README's picture of the in-game console: a fight with the console
+    open over it, after a few lines typed."""
+    with DesktopGame() as game:
+        game.start()
+        area = game.main_window()["area"]
+        from scenario_support import wait_settled
+        wait_settled(game, area)
+        game.open_console()
+        for line in ("set gravity 0.2", "echo Round two!", "help cmd"):
+            game.type_text(line)
+            game.press("Return")
+        game.type_text("bind 1 jump space")
+        poll(lambda: game.console().input() == "bind 1 jump space", 10, what="the line typed")
+        shot = game.screenshot(save_as="console-desktop.png")
+        shutil.copy(shot.path, path)
+    print(f"saved {path}")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) == 3 and sys.argv[1] == "picture":
+        _picture(os.path.abspath(sys.argv[2]))
+    else:
+        print("usage: desktop_harness.py picture <out.png>", file=sys.stderr)
+        sys.exit(1)
