@@ -25,9 +25,4 @@ void showFrame(const WindowObject& window);
 std::uint8_t virtualKeyOf(const SDL_KeyboardEvent& key);
 unsigned modifiersOf(const SDL_KeyboardEvent& key);
 
-// The text of an SDL text event (UTF-8) as the game's 8-bit characters: code points
-// up to 255 as one byte each, others left out. Writes at most `capacity` - 1 bytes
-// and a terminating zero.
-void eightBitText(const char* utf8, char* out, int capacity);
-
 } // namespace desktop

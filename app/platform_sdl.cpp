@@ -62,42 +62,6 @@ unsigned modifiersOf(const SDL_KeyboardEvent& key) {
     return bits;
 }
 
-void eightBitText(const char* utf8, char* out, int capacity) {
-    if (out == nullptr || capacity <= 0) return;
-    int written = 0;
-    const auto* s = reinterpret_cast<const unsigned char*>(utf8 != nullptr ? utf8 : "");
-    while (*s != 0 && written < capacity - 1) {
-        unsigned code = 0;
-        int more = 0;
-        if (*s < 0x80) {
-            code = *s;
-        } else if ((*s & 0xE0) == 0xC0) {
-            code = *s & 0x1Fu;
-            more = 1;
-        } else if ((*s & 0xF0) == 0xE0) {
-            code = *s & 0x0Fu;
-            more = 2;
-        } else if ((*s & 0xF8) == 0xF0) {
-            code = *s & 0x07u;
-            more = 3;
-        } else {
-            ++s; // a stray continuation byte or a bad lead byte: skipped
-            continue;
-        }
-        ++s;
-        bool whole = true;
-        for (int i = 0; i < more; ++i, ++s) {
-            if ((*s & 0xC0) != 0x80) {
-                whole = false;
-                break;
-            }
-            code = (code << 6) | (*s & 0x3Fu);
-        }
-        if (whole && code <= 0xFF) out[written++] = static_cast<char>(code);
-    }
-    out[written] = '\0';
-}
-
 } // namespace desktop
 
 namespace {

@@ -3,6 +3,7 @@
 // still meanwhile: no frame runs until the console closes.
 #include "app/app_state.h"
 #include "app/desktop_sdl.h"
+#include "app/eight_bit_text.h"
 #include "config/console.h"
 #include "config/console_overlay.h"
 #include "graphics/software_surfaces.h"
@@ -49,9 +50,7 @@ void handleEvent(const SDL_Event& event, ConsoleOverlay& overlay, bool& redraw) 
     }
     case SDL_TEXTINPUT: {
         if (event.text.windowID != ours) break;
-        char text[sizeof event.text.text];
-        desktop::eightBitText(event.text.text, text, static_cast<int>(sizeof text));
-        overlay.typeText(text);
+        overlay.typeText(eightBitText(event.text.text));
         redraw = true;
         break;
     }
