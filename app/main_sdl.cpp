@@ -158,6 +158,14 @@ int main(int, char**) {
     // Closing the window is the game's own decision (a quit, or closing the console),
     // not SDL's.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+#if defined(__linux__)
+    // The frames go to the window through the X server's shared-memory image, one copy.
+    // SDL's default on X11 goes through OpenGL, which where there is no graphics
+    // driver (a virtual machine, a virtual or remote X server) is Mesa's software
+    // rasteriser: several milliseconds of processor time a frame for a plain copy. The
+    // SDL_FRAMEBUFFER_ACCELERATION environment variable still overrides this.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+#endif
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "brawlex: cannot start the video system: %s\n", SDL_GetError());
         return 1;
