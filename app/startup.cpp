@@ -5,6 +5,7 @@
 #include "game/player.h"
 #include "graphics/renderer.h"
 #include "graphics/weapon_sprites.h"
+#include "sound/sound.h"
 
 void startGame(WindowHandle window) {
     renderer.init(window);
@@ -18,9 +19,12 @@ void startGame(WindowHandle window) {
 
     LoadConfiguration();
     ExecuteScriptFile("autoexec.cfg"); // a missing autoexec.cfg is silent
+
+    startSound(); // silent, and no message, without an audio device
 }
 
 void shutdownGame() {
+    stopSound();
     players[0].release();
     players[1].release();
     releaseWeaponSprites();

@@ -4,6 +4,7 @@
 #include "command/numbers.h"
 #include "game/game_state.h"
 #include "game/player.h"
+#include "sound/sound.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -117,6 +118,12 @@ CommandOutcome SetVariable(CommandContext& context) {
             if ((x != 0 || value == "0") && fitsFloat(x))
                 player->setJumpVelocity(static_cast<float>(x));
         }
+    } else if (name == "VOLUME") {
+        // 0 to 100; like the real variables, only the word "0" means zero, so a
+        // word that is no number leaves the sound as it is instead of silencing it.
+        const std::string& value = words.next();
+        const int n = wordToInt(value);
+        if (n >= 0 && n <= 100 && (n != 0 || value == "0")) setSoundVolume(n);
     }
     return CommandOutcome::Next;
 }

@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "game/player.h"
 #include "graphics/renderer.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -45,14 +46,17 @@ bool Bullet::step(bool hitTest) {
     const Zone legs{L + 1, T + 2 * ((B - T) / 3), R - 1, B};
 
     if (inside(x, y, head)) {
+        raiseSound(SoundEffect::HitHead, target.side);
         target.damage(3, CauseHeadshot);
         return false;
     }
     if (inside(x, y, body)) {
+        raiseSound(SoundEffect::HitBody, target.side);
         target.damage(2, CauseBullet);
         return false;
     }
     if (inside(x, y, legs)) {
+        raiseSound(SoundEffect::HitLegs, target.side);
         target.damage(1, CauseBullet);
         return false;
     }

@@ -5,6 +5,7 @@
 #include "app/key_state.h"
 #include "app/platform.h"
 #include "game/player.h"
+#include "sound/sound.h"
 
 #include <cstdint>
 #include <limits>
@@ -81,6 +82,8 @@ void Player::deathStep() {
     const bool phrased = deathCause == CauseHeadshot || deathCause == CauseSword;
     const DeathMessage message =
         composeDeathMessage(side, deathCause, phrased ? randomPhrase() : 0);
+    // Heard as the box opens; while it is open no frame runs, so nothing new starts.
+    raiseSound(SoundEffect::Death, side);
     showMessageBox(mainWindow, message.text.c_str(), message.caption.c_str(), message.style);
 
     // The box swallowed the key releases: no key counts as held in the new game.

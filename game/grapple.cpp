@@ -3,6 +3,7 @@
 
 #include "app/app_state.h"
 #include "config/key_bindings.h"
+#include "sound/sound.h"
 
 #include <cmath>
 
@@ -43,6 +44,7 @@ void Player::grappleControl(bool engage, bool byKey) {
     }
     if (!engage) {
         // The hook is dropped; the speed of the last grapple move is kept.
+        if (grappleState != GrappleNone) raiseSound(SoundEffect::HookDropped, side);
         grappleCharge = 0;
         grappleState = GrappleNone;
         return;
@@ -73,6 +75,8 @@ void Player::grappleControl(bool engage, bool byKey) {
     }
     hookEndX = p.x;
     hookEndY = p.y;
+    raiseSound(SoundEffect::HookThrown, side);
+    raiseSound(hit ? SoundEffect::HookOpponent : SoundEffect::HookEdge, side);
 
     if (hit) {
         grappleState = GrappleOpponent;

@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "config/key_bindings.h"
 #include "game/game_state.h"
+#include "sound/sound.h"
 
 #include <cmath>
 #include <limits>
@@ -41,6 +42,7 @@ void Player::movementStep(const std::uint8_t* keys) {
         if (held(ActionJump, keys)) {
             onGround = 0;
             vy = jumpVelocity;
+            raiseSound(SoundEffect::Jump, side);
         }
         if (held(ActionLeft, keys)) {
             if (vx > -snapFrom)

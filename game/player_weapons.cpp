@@ -3,6 +3,7 @@
 
 #include "app/frame.h"
 #include "config/key_bindings.h"
+#include "sound/sound.h"
 
 #include <cmath>
 
@@ -58,6 +59,7 @@ void Player::weaponStep(const std::uint8_t* keys) {
         if (swordTick >= framesPerChargePoint && swordCharge < maxSwordCharge) {
             ++swordCharge;
             swordTick = 0;
+            raiseSound(SoundEffect::SwordCharge, side, swordCharge);
         }
     } else if (swordCharge > 0) {
         swordStrike();
@@ -72,6 +74,7 @@ void Player::swordStrike() {
     const PointF oc = other.centre();
     const Bounds box = other.hitBox();
     const float d = distance(c, clampToBox(c, box));
+    raiseSound(SoundEffect::SwordStrike, side);
 
     if (d <= swordReach) {
         int a = angleTo(c, oc);
@@ -79,6 +82,7 @@ void Player::swordStrike() {
         // Directions 31..149 (below the striker) are a blind cone.
         if (a >= 150 || a <= 30) {
             const float charge = static_cast<float>(swordCharge);
+            raiseSound(SoundEffect::SwordHit, other.side, swordCharge);
             other.damage(swordCharge, CauseSword);
 
             float knockX = 0.0f;
@@ -114,6 +118,7 @@ void Player::swordStrike() {
 void Player::fireGun() {
     const PointF c = centre();
     bullets.emplace_back(c.x, c.y, truncateToInt(aimAngle), side);
+    raiseSound(SoundEffect::Shot, side);
     for (int i = 0; i < muzzleSteps; ++i) {
         // A bullet that leaves the play area before the muzzle is gone at once.
         if (!bullets.back().step(false)) {

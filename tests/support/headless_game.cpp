@@ -18,6 +18,8 @@
 #include "game/game_state.h"
 #include "graphics/renderer.h"
 #include "graphics/weapon_sprites.h"
+#include "sound/audio_output_headless.h"
+#include "sound/sound.h"
 #include "tests/support/test_bitmaps.h"
 
 #include <cstring>
@@ -32,6 +34,7 @@ void resetCommandLanguageState() {
     AliasTable.clear();
     aliasRunStack.clear();
     ActiveScriptFiles.clear();
+    setSoundVolume(defaultSoundVolume);
 }
 
 void resetProgramState() {
@@ -56,6 +59,7 @@ void resetProgramState() {
     mainWindow = nullptr;
     headless_platform::reset();
     headless_gamepads::reset();
+    headless_audio::reset();
 }
 
 HeadlessGame::HeadlessGame(Options options) {

@@ -16,8 +16,8 @@
 void resetProgramState();
 
 // Puts back only what commands and scripts set outside the players: gravity, the
-// snapshot, key bindings, the echo flag, console text and history, aliases and the
-// running scripts. The players and the renderer stay as they are.
+// snapshot, key bindings, the echo flag, console text and history, aliases, the
+// running scripts and the sound volume. The players and the renderer stay as they are.
 void resetCommandLanguageState();
 
 // The keys the game tests bind to each player's actions (virtual-key codes).

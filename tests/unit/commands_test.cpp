@@ -162,8 +162,9 @@ TEST_F(ShippedFilesTest, HelpListingsNameEveryCommandAndVariable) {
          {"BIND", "SET", "RESTART", "RESET", "EXEC", "QUIT", "ALIAS", "REMALIAS", "ECHO", "ECHOOFF",
           "ECHO_OFF", "ECHOON", "ECHO_ON", "SHOWFILE", "HELP"})
         EXPECT_TRUE(commandWords.contains(name)) << name;
-    for (const char* name : {"MAXHP", "HP", "AIMANGLE", "DIRECTION", "DIR", "POSITION", "POS",
-                             "GRAVITY", "GRAV", "JUMPVELOCITY", "JUMPVEL", "VERYLOW", "VERYHIGH"})
+    for (const char* name :
+         {"MAXHP", "HP", "AIMANGLE", "DIRECTION", "DIR", "POSITION", "POS", "GRAVITY", "GRAV",
+          "JUMPVELOCITY", "JUMPVEL", "VERYLOW", "VERYHIGH", "VOLUME"})
         EXPECT_TRUE(variableWords.contains(name)) << name;
     for (const std::string& text : {commands, variables}) {
         std::istringstream lines(text);

@@ -2,6 +2,7 @@
 #include "app/frame.h"
 #include "app/platform_headless.h"
 #include "game/game_state.h"
+#include "sound/audio_output_headless.h"
 #include "tests/support/headless_game.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,16 @@ TEST(Determinism, TheSameKeysGiveTheSameGameBitForBit) {
     const auto second = playMatch();
     ASSERT_EQ(first.size(), second.size());
     for (std::size_t f = 0; f < first.size(); ++f) ASSERT_EQ(first[f], second[f]) << "frame " << f;
+}
+
+// The sound only listens: a machine without an audio device plays the same game.
+TEST(Determinism, TheGameIsTheSameWithoutAnAudioDevice) {
+    const auto heard = playMatch();
+    headless_audio::noDevice = true;
+    const auto silent = playMatch();
+    headless_audio::noDevice = false;
+    ASSERT_EQ(heard.size(), silent.size());
+    for (std::size_t f = 0; f < heard.size(); ++f) ASSERT_EQ(heard[f], silent[f]) << "frame " << f;
 }
 
 } // namespace

@@ -1,0 +1,122 @@
+// Mixing: events into voices, voices into saturated 16-bit stereo.
+#include "sound/mixer.h"
+
+#include "sound/sound_bank.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int chunkFrames = 256;      // mixed in pieces of this size, on the stack
+constexpr int volumeRampFrames = 128; // about 3 ms from one volume to the next
+
+// Pan of each side: player 1 a little to the left, player 2 a little to the right,
+// never so far that an ear hears one player only.
+constexpr std::int32_t panNear = 32767;
+constexpr std::int32_t panFar = 19661; // 0.6
+
+std::int16_t saturate(std::int64_t value) {
+    return static_cast<std::int16_t>(std::clamp<std::int64_t>(value, -32768, 32767));
+}
+
+} // namespace
+
+std::int32_t volumeGain(int percent) {
+    percent = std::clamp(percent, 0, 100);
+    return static_cast<std::int32_t>(32768LL * percent * percent / 10000);
+}
+
+bool Mixer::post(const SoundEvent& event) {
+    const std::uint32_t head = queueHead.load(std::memory_order_relaxed);
+    const std::uint32_t tail = queueTail.load(std::memory_order_acquire);
+    if (head - tail >= queueCapacity) return false;
+    queue[head % queueCapacity] = event;
+    queueHead.store(head + 1, std::memory_order_release);
+    return true;
+}
+
+void Mixer::setVolume(int percent) {
+    if (percent < 0 || percent > 100) return;
+    volumePercent.store(percent, std::memory_order_relaxed);
+}
+
+int Mixer::activeVoices() const {
+    int count = 0;
+    for (const Voice& v : voices) count += v.samples != nullptr;
+    return count;
+}
+
+void Mixer::silence() {
+    for (Voice& v : voices) v = Voice{};
+    queueTail.store(queueHead.load(std::memory_order_acquire), std::memory_order_release);
+}
+
+void Mixer::startVoice(const SoundEvent& event) {
+    const std::vector<std::int16_t>* clip = bank ? bank->find(event) : nullptr;
+    if (!clip || clip->empty()) return;
+
+    // A free voice, or else the one that has played longest (the quietest, since
+    // every effect fades out).
+    Voice* chosen = &voices[0];
+    for (Voice& v : voices) {
+        if (!v.samples) {
+            chosen = &v;
+            break;
+        }
+        if (v.started - chosen->started > 0x80000000u) chosen = &v; // older, with wrap
+    }
+    chosen->samples = clip->data();
+    chosen->length = static_cast<std::uint32_t>(clip->size());
+    chosen->position = 0;
+    chosen->gainLeft = event.side == 1 ? panFar : panNear;
+    chosen->gainRight = event.side == 0 ? panFar : panNear;
+    if (event.side != 0 && event.side != 1) chosen->gainLeft = chosen->gainRight = panNear;
+    chosen->started = startCounter++;
+}
+
+void Mixer::mix(std::int16_t* out, int frames) {
+    if (frames <= 0) return;
+    const std::uint32_t head = queueHead.load(std::memory_order_acquire);
+    std::uint32_t tail = queueTail.load(std::memory_order_relaxed);
+    for (; tail != head; ++tail) startVoice(queue[tail % queueCapacity]);
+    queueTail.store(tail, std::memory_order_release);
+
+    while (frames > 0) {
+        const int n = std::min(frames, chunkFrames);
+        mixChunk(out, n);
+        out += n * channels;
+        frames -= n;
+    }
+}
+
+void Mixer::mixChunk(std::int16_t* out, int frames) {
+    std::int32_t left[chunkFrames] = {};
+    std::int32_t right[chunkFrames] = {};
+
+    for (Voice& v : voices) {
+        if (!v.samples) continue;
+        const int n = static_cast<int>(
+            std::min<std::uint32_t>(static_cast<std::uint32_t>(frames), v.length - v.position));
+        const std::int16_t* s = v.samples + v.position;
+        const std::int32_t gl = v.gainLeft;
+        const std::int32_t gr = v.gainRight;
+        for (int i = 0; i < n; ++i) {
+            left[i] += (s[i] * gl) >> 15;
+            right[i] += (s[i] * gr) >> 15;
+        }
+        v.position += static_cast<std::uint32_t>(n);
+        if (v.position >= v.length) v = Voice{};
+    }
+
+    const std::int32_t target = volumeGain(volumePercent.load(std::memory_order_relaxed));
+    if (masterGain < 0) masterGain = target;
+    for (int i = 0; i < frames; ++i) {
+        if (masterGain != target) {
+            const std::int32_t step = 32768 / volumeRampFrames;
+            masterGain = masterGain < target ? std::min(target, masterGain + step)
+                                             : std::max(target, masterGain - step);
+        }
+        out[2 * i] = saturate((static_cast<std::int64_t>(left[i]) * masterGain) >> 15);
+        out[2 * i + 1] = saturate((static_cast<std::int64_t>(right[i]) * masterGain) >> 15);
+    }
+}

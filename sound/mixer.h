@@ -1,0 +1,76 @@
+// The portable mixer: a fixed set of voices playing the synthesised effects into
+// 16-bit stereo at 44,100 Hz. The game thread posts events; the audio output pulls
+// mixed samples, possibly from a thread of its own. The two meet only in a
+// single-producer, single-consumer queue of events and an atomic volume, so
+// neither ever waits for the other.
+#pragma once
+
+#include "sound/sound.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+class SoundBank;
+
+class Mixer {
+  public:
+    static constexpr int sampleRate = 44100;
+    static constexpr int channels = 2; // interleaved left, right
+    static constexpr int voiceCount = 24;
+    static constexpr int queueCapacity = 64; // events between two pulls
+
+    // The bank must outlive the mixer's use and must not change while it plays.
+    explicit Mixer(const SoundBank* bank = nullptr) : bank(bank) {}
+    Mixer(const Mixer&) = delete;
+    Mixer& operator=(const Mixer&) = delete;
+
+    // Before any output pulls.
+    void setBank(const SoundBank* newBank) { bank = newBank; }
+
+    // Game thread. Queues an effect to start at the next pull; false (and the
+    // event dropped) when the queue is full, which only happens while nothing pulls.
+    bool post(const SoundEvent& event);
+    // Any thread. 0 to 100; other values are ignored. Changes ramp over a few
+    // milliseconds so that they never click.
+    void setVolume(int percent);
+    int volume() const { return volumePercent.load(std::memory_order_relaxed); }
+
+    // Output thread. Starts the queued effects and writes `frames` stereo frames
+    // (2 x frames samples) to `out`. Never clips beyond full scale: a sum louder
+    // than that saturates.
+    void mix(std::int16_t* out, int frames);
+    // Output thread. Voices still sounding.
+    int activeVoices() const;
+    // Output thread. Ends every voice and forgets queued events.
+    void silence();
+
+  private:
+    struct Voice {
+        const std::int16_t* samples = nullptr; // null: free
+        std::uint32_t length = 0;
+        std::uint32_t position = 0;
+        std::int32_t gainLeft = 0; // Q15
+        std::int32_t gainRight = 0;
+        std::uint32_t started = 0; // start order, to steal the oldest voice
+    };
+
+    void startVoice(const SoundEvent& event);
+    void mixChunk(std::int16_t* out, int frames);
+
+    const SoundBank* bank;
+    std::array<SoundEvent, queueCapacity> queue{};
+    std::atomic<std::uint32_t> queueHead{0}; // written by the game thread
+    std::atomic<std::uint32_t> queueTail{0}; // written by the output thread
+    std::atomic<int> volumePercent{defaultSoundVolume};
+
+    // Output thread only.
+    std::array<Voice, voiceCount> voices{};
+    std::uint32_t startCounter = 0;
+    std::int32_t masterGain = -1; // Q15, -1 until the first pull takes the volume
+};
+
+// Q15 gain of a volume percentage: loudness follows the square of the setting, so
+// that each step of the volume sounds about as large as the next.
+std::int32_t volumeGain(int percent);

@@ -1,0 +1,300 @@
+// Sound: the events a match raises, the mixer's output, the synthesised effects,
+// and SET VOLUME.
+#include "app/platform_headless.h"
+#include "game/game_state.h"
+#include "sound/audio_output_headless.h"
+#include "sound/mixer.h"
+#include "sound/sound.h"
+#include "sound/sound_bank.h"
+#include "tests/unit/command_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using E = SoundEffect;
+
+SoundEvent ev(E effect, int side, int level = 0) {
+    return {effect, static_cast<std::int8_t>(side), static_cast<std::uint8_t>(level)};
+}
+
+std::string describe(const std::vector<SoundEvent>& events) {
+    std::string text;
+    for (const SoundEvent& e : events)
+        text += std::to_string(static_cast<int>(e.effect)) + "/" + std::to_string(e.side) + "/" +
+                std::to_string(e.level) + " ";
+    return text;
+}
+
+// Both players hang still in the air (no gravity), past every cooldown.
+void hover(Arena& arena, float x1, float y1, float x2, float y2) {
+    gravity = 0.0f;
+    for (int n = 1; n <= 2; ++n) {
+        Player& p = arena.player(n);
+        p.x = n == 1 ? x1 : x2;
+        p.y = n == 1 ? y1 : y2;
+        p.vx = p.vy = 0.0f;
+        p.onGround = 0;
+        p.swordCooldown = p.swordTick = p.gunCooldown = 1000;
+    }
+}
+
+struct Scene {
+    const char* name;
+    std::function<void(Arena&)> setUp;
+    std::vector<HeldKeys> keys;
+    std::vector<SoundEvent> expected;
+};
+
+TEST(SoundEvents, AScriptedMatchRaisesItsEffectsInOrder) {
+    const std::uint8_t attack1 = player1Keys.attack, sword1 = player1Keys.sword,
+                       hook1 = player1Keys.grapple, jump1 = player1Keys.jump;
+    // Player 1's bullet flies straight right at the height of his centre (row 20 of
+    // his frame); player 2 is placed so that it meets his head, body or legs.
+    const auto shotAt = [](float targetY) {
+        return [targetY](Arena& a) { hover(a, 100, 300, 300, targetY); };
+    };
+    const Scene scenes[] = {
+        {"head", shotAt(310), {{1, {attack1}}, {40, {}}}, {ev(E::Shot, 0), ev(E::HitHead, 1)}},
+        {"body", shotAt(298), {{1, {attack1}}, {40, {}}}, {ev(E::Shot, 0), ev(E::HitBody, 1)}},
+        {"legs", shotAt(285), {{1, {attack1}}, {40, {}}}, {ev(E::Shot, 0), ev(E::HitLegs, 1)}},
+        {"miss", shotAt(100), {{1, {attack1}}, {60, {}}}, {ev(E::Shot, 0)}},
+        {"held attack fires every 18 frames",
+         shotAt(100),
+         {{37, {attack1}}},
+         {ev(E::Shot, 0), ev(E::Shot, 0), ev(E::Shot, 0)}},
+        {"sword charged for two points, then a blow that lands",
+         [](Arena& a) { hover(a, 100, 300, 135, 300); },
+         {{11, {sword1}}, {1, {}}},
+         {ev(E::SwordCharge, 0, 1), ev(E::SwordCharge, 0, 2), ev(E::SwordStrike, 0),
+          ev(E::SwordHit, 1, 2)}},
+        {"sword swung out of reach",
+         [](Arena& a) { hover(a, 100, 300, 400, 300); },
+         {{1, {sword1}}, {1, {}}},
+         {ev(E::SwordCharge, 0, 1), ev(E::SwordStrike, 0)}},
+        {"hook into the opponent, then let go",
+         [](Arena& a) { hover(a, 100, 300, 300, 300); },
+         {{20, {hook1}}, {1, {}}, {1, {hook1}}},
+         {ev(E::HookThrown, 0), ev(E::HookOpponent, 0), ev(E::HookDropped, 0)}},
+        {"hook to the ceiling",
+         [](Arena& a) {
+             hover(a, 100, 300, 300, 300);
+             a.player(1).setAimAngle(89);
+         },
+         {{20, {hook1}}},
+         {ev(E::HookThrown, 0), ev(E::HookEdge, 0)}},
+        {"a sword blow drops the hook the opponent has out",
+         [](Arena& a) {
+             hover(a, 100, 300, 135, 300);
+             a.player(2).grappleState = GrappleWall;
+         },
+         {{1, {sword1}}, {1, {}}},
+         {ev(E::SwordCharge, 0, 1), ev(E::SwordStrike, 0), ev(E::SwordHit, 1, 1),
+          ev(E::HookDropped, 1)}},
+        {"jump from the floor, and again on landing with the key held",
+         [](Arena& a) { a.game().standOnFloor(1, 100); },
+         {{60, {jump1}}},
+         {ev(E::Jump, 0), ev(E::Jump, 0)}},
+        {"a kill: the death is heard seven frames later, before the box",
+         [](Arena& a) {
+             hover(a, 100, 300, 300, 298);
+             a.player(2).setHp(2);
+         },
+         {{1, {attack1}}, {50, {}}},
+         {ev(E::Shot, 0), ev(E::HitBody, 1), ev(E::Death, 1)}},
+    };
+    for (const Scene& scene : scenes) {
+        SCOPED_TRACE(scene.name);
+        Arena arena;
+        scene.setUp(arena);
+        headless_audio::events.clear();
+        std::vector<SoundEvent> heardWhenBoxOpened;
+        headless_platform::onMessageBox = [&](const RecordedMessageBox&) {
+            heardWhenBoxOpened = headless_audio::events;
+        };
+        arena.game().play(scene.keys);
+        EXPECT_EQ(describe(headless_audio::events), describe(scene.expected));
+        if (!heardWhenBoxOpened.empty()) {
+            EXPECT_EQ(heardWhenBoxOpened.back(), ev(E::Death, 1));
+        }
+    }
+}
+
+TEST(SoundEvents, AGameWithoutAnAudioDevicePlaysAndRecordsNothing) {
+    struct NoDevice {
+        NoDevice() { headless_audio::noDevice = true; }
+        ~NoDevice() { headless_audio::noDevice = false; }
+    } noDevice;
+    Arena arena;
+    hover(arena, 100, 300, 300, 298);
+    arena.player(2).setHp(2);
+    arena.game().play({{1, {player1Keys.attack}}, {50, {}}});
+    EXPECT_FALSE(headless_audio::running);
+    EXPECT_TRUE(headless_audio::events.empty());
+    EXPECT_EQ(headless_platform::messageBoxes.size(), 1u); // the kill, as without sound
+}
+
+// A mixer over the real effects, pulled as a device would pull it.
+class MixerTest : public ::testing::Test {
+  protected:
+    static const SoundBank& bank() {
+        static const SoundBank b = SoundBank::synthesise(Mixer::sampleRate);
+        return b;
+    }
+    std::vector<std::int16_t> pull(int frames) {
+        std::vector<std::int16_t> out(static_cast<std::size_t>(frames) * 2, 12345);
+        mixer.mix(out.data(), frames);
+        return out;
+    }
+    static int peak(const std::vector<std::int16_t>& out, int channel) {
+        int p = 0;
+        for (std::size_t i = channel; i < out.size(); i += 2) p = std::max(p, std::abs(out[i]));
+        return p;
+    }
+    static int clipPeak(E effect) {
+        int p = 0;
+        for (std::int16_t s : *bank().find(ev(effect, 0))) p = std::max(p, std::abs(int{s}));
+        return p;
+    }
+    static int clipFrames(E effect) { return static_cast<int>(bank().find(ev(effect, 0))->size()); }
+    Mixer mixer{&bank()};
+};
+
+TEST_F(MixerTest, NothingPostedIsSilence) {
+    const auto out = pull(1000);
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](std::int16_t s) { return s == 0; }));
+}
+
+TEST_F(MixerTest, AnEffectPlaysOnceAtTheVolumeAndTheSideOfItsPlayer) {
+    mixer.post(ev(E::Shot, 0));
+    const int frames = clipFrames(E::Shot);
+    const auto out = pull(frames);
+    // Volume 70 is 0.49 of full loudness; player 1 sounds mostly on the left.
+    EXPECT_NEAR(peak(out, 0), clipPeak(E::Shot) * 0.49, clipPeak(E::Shot) * 0.01);
+    EXPECT_NEAR(peak(out, 1), peak(out, 0) * 0.6, peak(out, 0) * 0.01);
+    EXPECT_EQ(mixer.activeVoices(), 0);
+    const auto after = pull(500);
+    EXPECT_EQ(peak(after, 0) + peak(after, 1), 0);
+
+    mixer.post(ev(E::Shot, 1));
+    const auto mirrored = pull(frames);
+    EXPECT_EQ(peak(mirrored, 1), peak(out, 0));
+    EXPECT_EQ(peak(mirrored, 0), peak(out, 1));
+}
+
+TEST_F(MixerTest, ManyVoicesAtOnceSaturateAtFullScaleInsteadOfWrapping) {
+    mixer.setVolume(100);
+    const int frames = clipFrames(E::Death);
+    mixer.post(ev(E::Death, 0));
+    const auto single = pull(frames);
+    for (int i = 0; i < Mixer::voiceCount; ++i) mixer.post(ev(E::Death, 0));
+    const auto stacked = pull(frames);
+    int saturated = 0;
+    for (std::size_t i = 0; i < single.size(); ++i) {
+        const long expected =
+            std::clamp<long>(static_cast<long>(single[i]) * Mixer::voiceCount, -32768, 32767);
+        ASSERT_NEAR(stacked[i], expected, Mixer::voiceCount) << "sample " << i;
+        saturated += stacked[i] == 32767 || stacked[i] == -32768;
+    }
+    EXPECT_GT(saturated, 0); // the sum did go beyond full scale
+}
+
+TEST_F(MixerTest, VolumeZeroIsSilentAndAChangeRampsWithoutAJump) {
+    mixer.setVolume(0);
+    mixer.post(ev(E::Death, 0));
+    auto out = pull(2000);
+    EXPECT_EQ(peak(out, 0) + peak(out, 1), 0);
+
+    // Turned up while the effect plays: the first samples rise gradually.
+    mixer.setVolume(100);
+    out = pull(4000);
+    EXPECT_LT(std::abs(out[0]), 600);
+    EXPECT_GT(peak(out, 0), 1000);
+
+    // Out-of-range values are ignored.
+    mixer.setVolume(101);
+    mixer.setVolume(-1);
+    EXPECT_EQ(mixer.volume(), 100);
+}
+
+TEST_F(MixerTest, MoreEffectsThanVoicesTakeTheOldestVoices) {
+    for (int i = 0; i < Mixer::voiceCount; ++i) mixer.post(ev(E::Death, 0));
+    pull(100);
+    mixer.post(ev(E::Shot, 1));
+    pull(100);
+    EXPECT_EQ(mixer.activeVoices(), Mixer::voiceCount);
+    // The shot is shorter than the deaths' remainder: once it is over one voice is free.
+    pull(clipFrames(E::Shot));
+    EXPECT_EQ(mixer.activeVoices(), Mixer::voiceCount - 1);
+}
+
+TEST_F(MixerTest, TheQueueHoldsWhatComesBetweenTwoPulls) {
+    for (int i = 0; i < Mixer::queueCapacity; ++i) EXPECT_TRUE(mixer.post(ev(E::Jump, 0)));
+    EXPECT_FALSE(mixer.post(ev(E::Jump, 0))); // nothing pulled: the extra one is dropped
+    pull(10);
+    EXPECT_TRUE(mixer.post(ev(E::Jump, 0)));
+}
+
+// Zero crossings per second: a rough pitch.
+int crossings(const std::vector<std::int16_t>& clip) {
+    int n = 0;
+    for (std::size_t i = 1; i < clip.size(); ++i) n += (clip[i - 1] < 0) != (clip[i] < 0);
+    return n * Mixer::sampleRate / static_cast<int>(clip.size());
+}
+
+TEST_F(MixerTest, EveryEffectIsHeardShortAndBelowFullScale) {
+    for (int e = 0; e < soundEffectCount; ++e) {
+        SCOPED_TRACE(e);
+        const auto* clip = bank().find(ev(static_cast<E>(e), 0, 1));
+        ASSERT_NE(clip, nullptr);
+        ASSERT_FALSE(clip->empty()); // its line of the description was read
+        int p = 0;
+        for (std::int16_t s : *clip) p = std::max(p, std::abs(int{s}));
+        EXPECT_GT(p, 3000);
+        EXPECT_LT(p, 20000); // room for several at once
+        EXPECT_LE(clip->size(), static_cast<std::size_t>(Mixer::sampleRate * 0.7));
+    }
+    // The hits of the three zones differ.
+    EXPECT_NE(*bank().find(ev(E::HitHead, 0)), *bank().find(ev(E::HitBody, 0)));
+    EXPECT_NE(*bank().find(ev(E::HitBody, 0)), *bank().find(ev(E::HitLegs, 0)));
+    // The charge rises: each blip higher than the one before.
+    for (int level = 2; level <= SoundBank::chargeLevels; level += 4)
+        EXPECT_GT(crossings(*bank().find(ev(E::SwordCharge, 0, level))),
+                  crossings(*bank().find(ev(E::SwordCharge, 0, level - 1))))
+            << level;
+}
+
+class SetVolumeTest : public CommandTest {};
+
+TEST_F(SetVolumeTest, TakesZeroToOneHundredAndIgnoresEverythingElse) {
+    startGame();
+    struct Case {
+        const char* line;
+        int volume;
+    };
+    const Case cases[] = {
+        {"SET VOLUME 40", 40},   {"set volume 0", 0},
+        {"SET VOLUME 100", 100}, {"SET VOLUME 101", 100},
+        {"SET VOLUME -1", 100},  {"SET VOLUME LOUD", 100},
+        {"SET VOLUME", 100},     {"SET VOLUME 0.0", 100},
+        {"SET VOLUME 55.9", 55}, {"SET VOLUME 99999999999999", 55},
+    };
+    EXPECT_EQ(soundVolume(), defaultSoundVolume);
+    for (const Case& c : cases) {
+        run(c.line);
+        EXPECT_EQ(soundVolume(), c.volume) << c.line;
+    }
+    run({"SET VOLUME 20", "RESTART"});
+    EXPECT_EQ(soundVolume(), 20);
+    run("RESET");
+    EXPECT_EQ(soundVolume(), 20);
+}
+
+} // namespace
