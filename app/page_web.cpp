@@ -26,6 +26,7 @@ EM_JS(int, pageIsActive, (), { return BrawlexPage.isActive() ? 1 : 0; });
 EM_JS(void, pageShowGame, (), { BrawlexPage.showGame(); });
 EM_JS(void, pageShowEnded, (), { BrawlexPage.showEnded(); });
 EM_JS(void, pageWake, (), { BrawlexPage.wake(); });
+EM_JS(void, pageRequestRepaint, (), { BrawlexPage.requestRepaint(); });
 EM_JS(double, pageClock, (), { return performance.timeOrigin + performance.now(); });
 EM_JS(void, pagePutFrame,
       (const void* rgba, int width, int height, int left, int top, int changedWidth,
@@ -87,16 +88,15 @@ double repaintMilliseconds = 0.0;
 // shows, so only the rectangle around the pixels that changed is put on it: most of a
 // frame is the same black as the one before, and putting pixels on the canvas costs
 // the browser far more than comparing them here.
-EM_BOOL repaint(double, void*) {
+void repaint() {
     repaintRequested = false;
-    if (shownWindow == nullptr) return EM_FALSE;
+    if (shownWindow == nullptr) return;
     const double started = emscripten_get_now();
     const std::vector<std::uint32_t>& front = shownWindow->frontBuffer;
     const int width = shownWindow->width;
     const int height = shownWindow->height;
     const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    if (width <= 0 || height <= 0 || front.size() < count || canvasPixels.size() < count)
-        return EM_FALSE;
+    if (width <= 0 || height <= 0 || front.size() < count || canvasPixels.size() < count) return;
     int left = width, right = -1, top = -1, bottom = -1;
     for (int y = 0; y < height; ++y) {
         const std::uint32_t* from = front.data() + static_cast<std::size_t>(y) * width;
@@ -124,13 +124,12 @@ EM_BOOL repaint(double, void*) {
                      bottom - top + 1);
     ++repaints;
     repaintMilliseconds += emscripten_get_now() - started;
-    return EM_FALSE;
 }
 
 void presented(const WindowObject&) {
     if (repaintRequested) return;
     repaintRequested = true;
-    emscripten_request_animation_frame(repaint, nullptr);
+    pageRequestRepaint();
 }
 
 unsigned modifiersOf(const EmscriptenKeyboardEvent& event) {
@@ -322,6 +321,11 @@ EMSCRIPTEN_KEEPALIVE void brawlex_set_active(int active) {
         consoleKeyUp();
     }
     pageWake();
+}
+
+// The page's next repaint has come: the latest frame goes onto the canvas.
+EMSCRIPTEN_KEEPALIVE void brawlex_repaint() {
+    page::repaint();
 }
 
 EMSCRIPTEN_KEEPALIVE std::uint32_t brawlex_frames() {

@@ -177,6 +177,9 @@
   const consoleState = { open: false, input: "", output: "", openings: 0 };
 
   let firstFrameAt = null;
+  function repaintNow() {
+    if (programRunning) Module._brawlex_repaint();
+  }
 
   window.BrawlexPage = {
     canvasWidth: () => width,
@@ -195,6 +198,11 @@
       showNotice("Brawlex! has ended. Reload the page to play again.");
     },
 
+    // The program asks for a repaint after each frame; at most one is pending, and
+    // the one callback serves them all (nothing is made anew per frame).
+    requestRepaint() {
+      requestAnimationFrame(repaintNow);
+    },
     // The program's frame, R G B A bytes in its memory, onto the canvas: the
     // rectangle of it that changed since the last one.
     putFrame(heap, pointer, frameWidth, frameHeight, left, top, changedWidth, changedHeight) {
