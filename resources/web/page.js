@@ -57,8 +57,8 @@
     return document.visibilityState === "visible" && document.hasFocus();
   }
 
-  // Every change of activity, with the frame count when it happened: what a test reads
-  // to see that a hidden page ran no frames.
+  // Every change of activity, with the frame count when it happened and the state the
+  // sound was brought to: what a test reads to see that a hidden page ran nothing.
   const activityLog = [];
 
   function activityChanged() {
@@ -66,8 +66,16 @@
     pausedLabel.hidden = !(programRunning && !now && document.visibilityState === "visible");
     if (now === active) return;
     active = now;
-    activityLog.push({ active: now, frames: frames(), at: performance.now() });
+    const entry = { active: now, frames: frames(), at: performance.now(), sound: null };
+    activityLog.push(entry);
     if (programRunning && Module._brawlex_set_active) Module._brawlex_set_active(now ? 1 : 0);
+    // The sound stands still with the game: a suspended audio context runs none of
+    // its callbacks, so a hidden or unfocused page uses no processor time for it.
+    const audio = window.Module && Module.brawlexAudio;
+    if (audio && audio.context) {
+      const change = now ? audio.context.resume() : audio.context.suspend();
+      if (change && change.then) change.then(() => { entry.sound = audio.context.state; });
+    }
     if (now) {
       const resolvers = activeResolvers;
       activeResolvers = [];

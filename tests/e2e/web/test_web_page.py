@@ -138,6 +138,12 @@ class PageTest(PageTestCase):
 
     def test_no_frames_run_while_the_tab_is_hidden_or_the_page_lacks_the_focus(self):
         self.page.open()
+        # A key press lets the page make sound (browsers wait for one); the sound
+        # stops with the game too.
+        self.page.press("q")
+        poll(lambda: self.page.script("const a = Module.brawlexAudio;"
+                                      "return a && a.context && a.context.state") == "running",
+             10, what="the sound to start")
         driver = self.page.driver
         game = driver.current_window_handle
         for kind in ("tab", "window"):
@@ -149,11 +155,16 @@ class PageTest(PageTestCase):
             driver.close()
             driver.switch_to.window(game)
             poll(lambda: self.page.stats()["active"], 10, what="the page to be active again")
-            log = self.page.script("return BrawlexPage.activityLog")
+            # The sound's state is noted once the browser has brought it there.
+            log = poll(lambda: self.page.script(
+                "const log = BrawlexPage.activityLog;"
+                "return log.length && log[log.length - 1].sound !== null ? log : null"),
+                10, what="the sound to resume")
             gone, back = log[-2], log[-1]
             self.assertEqual((gone["active"], back["active"]), (False, True), log)
             self.assertGreaterEqual(back["at"] - gone["at"], 1000, log)
             self.assertEqual(back["frames"], gone["frames"], f"frames ran with another {kind}")
+            self.assertEqual((gone["sound"], back["sound"]), ("suspended", "running"), log)
             # Frames resume at the usual pace, without a burst to make up for the pause:
             # no more than one per 10 ms since the page came back.
             poll(lambda: self.page.frames() > back["frames"] + 10, 10, what="frames to resume")
