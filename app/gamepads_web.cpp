@@ -19,10 +19,20 @@ PadSlots slots; // by the browser's gamepad index
 // emscripten_get_gamepad_status copies every axis and button a gamepad has into the
 // fixed lists of its event record; a gamepad with more than those hold would be copied
 // past its end, so such a gamepad is never asked for.
-EM_JS(int, gamepadFitsEvent, (int index, int slots), {
+EM_JS(int, gamepadFitsEvent, (int index, int limit), {
     var pads = navigator.getGamepads ? navigator.getGamepads() : null;
     var pad = pads ? pads[index] : null;
-    return pad && pad.axes.length <= slots && pad.buttons.length <= slots ? 1 : 0;
+    return pad && pad.axes.length <= limit && pad.buttons.length <= limit ? 1 : 0;
+});
+
+// Whether the page may read gamepads at all: in a frame that the embedding page has not
+// allowed them, getGamepads throws instead of answering, which would stop the game.
+EM_JS(int, gamepadApiUsable, (), {
+    try {
+        return navigator.getGamepads && navigator.getGamepads() ? 1 : 0;
+    } catch (error) {
+        return 0;
+    }
 });
 
 // The gamepad at a browser index when it is connected and laid out as standard.
@@ -35,6 +45,8 @@ bool standardGamepad(int index, EmscriptenGamepadEvent& event) {
 } // namespace
 
 void readGamepads(PadState pads[padCount]) {
+    static const bool usable = gamepadApiUsable() != 0; // asked once
+    if (!usable) return;
     if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) return; // no Gamepad API
     const int count = emscripten_get_num_gamepads();
     EmscriptenGamepadEvent event;

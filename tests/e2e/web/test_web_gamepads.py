@@ -35,6 +35,13 @@ FAKE_GAMEPADS = """
 })();
 """
 
+# getGamepads as it answers in a frame not allowed to read gamepads.
+REFUSED_GAMEPADS = """
+Object.defineProperty(Navigator.prototype, "getGamepads", {configurable: true, value: () => {
+  throw new DOMException("gamepads are not allowed here", "SecurityError");
+}});
+"""
+
 A, DPAD_LEFT = 0, 14
 
 
@@ -105,6 +112,21 @@ class GamepadPageTest(PageTestCase):
         poll(lambda: standing - (self.page.canvas(box)["topRow"] or standing) > 30, 10,
              what="player 1 to jump while pad 1's A is held")
         self.pads("button", 0, A, 0.0)
+
+    def test_a_page_refused_the_gamepads_plays_on_the_keyboard(self):
+        self.page.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                         {"source": REFUSED_GAMEPADS})
+        self.page.open()
+        self.page.wait_settled()
+        self.page.hold(P2_KEYS["left"])
+        try:
+            self.walks_while(1, -1, "his keyboard key is held")
+        finally:
+            self.page.release(P2_KEYS["left"])
+        stats = self.page.stats()
+        self.assertTrue(stats["running"])
+        self.assertFalse(stats["failed"])
+        self.assertIsNone(self.page.notice())
 
 
 if __name__ == "__main__":
