@@ -35,8 +35,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void brawlexAudioPull(std::int16_t* out, int fra
 EM_JS(int, brawlexAudioOpen, (int sampleRate, int frames), {
     var Context = typeof window != "undefined" && (window.AudioContext || window.webkitAudioContext);
     if (!Context) return 0;
+    // callbacks and loudest (the largest sample played, out of 32768) let a test of
+    // the page see what was heard.
     var audio = Module.brawlexAudio = { context: null, node: null, stopped: false,
-                                        buffer: _malloc(frames * 4) };
+                                        buffer: _malloc(frames * 4), callbacks: 0, loudest: 0 };
     if (!audio.buffer) return 0;
     audio.begin = function() {
         if (audio.context || audio.stopped) return;
@@ -51,10 +53,15 @@ EM_JS(int, brawlexAudioOpen, (int sampleRate, int frames), {
             var right = event.outputBuffer.getChannelData(1);
             _brawlexAudioPull(audio.buffer, frames);
             var at = audio.buffer >> 1;
+            var loudest = audio.loudest;
             for (var i = 0; i < frames; ++i) {
-                left[i] = HEAP16[at + 2 * i] / 32768;
-                right[i] = HEAP16[at + 2 * i + 1] / 32768;
+                var l = HEAP16[at + 2 * i], r = HEAP16[at + 2 * i + 1];
+                left[i] = l / 32768;
+                right[i] = r / 32768;
+                loudest = Math.max(loudest, l < 0 ? -l : l, r < 0 ? -r : r);
             }
+            audio.loudest = loudest;
+            audio.callbacks++;
         };
         node.connect(audio.context.destination);
         audio.node = node;
