@@ -4,8 +4,8 @@ card and writes what the program plays to a file, where a shot must be heard (an
 nothing before it); with no audio driver at all the program plays silently, as
 before, with no message.
 
-The program and its data come from BRAWLEX_DESKTOP_GAME_DIR (set by CTest, see
-cmake/SoundEndToEnd.cmake).
+The program and its data come from BRAWLEX_DESKTOP_PROGRAM and BRAWLEX_GAME_DIR
+(set by CTest, see cmake/DesktopEndToEnd.cmake).
 """
 
 import array
@@ -21,7 +21,10 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from brawlex_harness import DATA_FILES, HarnessError, VirtualDisplay, _kill_group, poll  # noqa: E402
 
-GAME_DIR = os.environ.get("BRAWLEX_DESKTOP_GAME_DIR", "")
+_BUILD = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "build",
+                      "desktop", "game")
+GAME_DIR = os.environ.get("BRAWLEX_GAME_DIR") or _BUILD
+PROGRAM = os.environ.get("BRAWLEX_DESKTOP_PROGRAM") or os.path.join(GAME_DIR, "brawlex")
 RATE = 44100
 FRAME_BYTES = 4  # 16-bit stereo
 ATTACK_1 = "g"   # player 1's ATTACK in the shipped config.cfg
@@ -35,8 +38,9 @@ class DesktopSoundTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="brawlex-sound-")
         self.addCleanup(shutil.rmtree, self.folder, ignore_errors=True)
-        for name in DATA_FILES + ("brawlex",):
+        for name in DATA_FILES:
             shutil.copy2(os.path.join(GAME_DIR, name), self.folder)
+        shutil.copy2(PROGRAM, os.path.join(self.folder, "brawlex"))
         self.display = VirtualDisplay()
         self.addCleanup(self.display.stop)
         self.game = None
