@@ -15,21 +15,36 @@ WindowObject canvasWindow;
 // One frame per 10 ms slice while the page is active; nothing at all while it is
 // hidden or without the keyboard focus. The pacer starts its cadence afresh after
 // such a pause, so no burst of missed frames follows it.
+//
+// The page handles its events (keys, repaints) only while the loop waits, so every
+// frame is preceded by a wait: the sleep until its slice begins, or, when frames take
+// a whole slice or more (a slow machine, a very large window) and there is nothing to
+// sleep, a turn given to the page at once. All waiting events are thus handled before
+// each frame, as the Windows program's loop handles its messages.
 void runMainLoop() {
     FramePacer pacer;
+    bool waited = true;
     while (!page::quitRequested()) {
         if (!isActive) {
             page::waitUntilActive();
+            waited = true;
             continue;
         }
         const std::uint32_t pause = pacer.millisecondsUntilFrame(page::microseconds());
         if (pause) {
             page::sleep(pause);
+            waited = true;
             continue;
+        }
+        if (!waited) {
+            page::yield();
+            // What the page handled meanwhile may have ended or paused the game.
+            if (page::quitRequested() || !isActive) continue;
         }
         page::frameStarted();
         runFrame();
         page::frameEnded();
+        waited = false;
     }
 }
 

@@ -39,6 +39,7 @@ EM_JS(void, pageShowConsoleText, (const char* input, const char* output), {
 EM_JS(void, pageHideConsoleText, (), { BrawlexPage.console.hide(); });
 EM_ASYNC_JS(void, pageWhenActive, (), { await BrawlexPage.whenActive(); });
 EM_ASYNC_JS(void, pageWhenWoken, (), { await BrawlexPage.whenWoken(); });
+EM_ASYNC_JS(void, pageYield, (), { await BrawlexPage.yieldNow(); });
 EM_ASYNC_JS(void, pageMessageBox, (const char* text, const char* caption, unsigned style), {
     await BrawlexPage.messageBox(BrawlexPage.text(HEAPU8, text), BrawlexPage.text(HEAPU8, caption),
                                  style);
@@ -242,6 +243,10 @@ void waitUntilActive() {
 
 void sleep(std::uint32_t milliseconds) {
     emscripten_sleep(milliseconds);
+}
+
+void yield() {
+    pageYield();
 }
 
 std::uint64_t microseconds() {

@@ -36,6 +36,8 @@ void requestQuit();
 void waitUntilActive();
 // Waits `milliseconds` without blocking the page.
 void sleep(std::uint32_t milliseconds);
+// Lets the page handle its waiting events and comes back at once after them.
+void yield();
 // A monotonic clock in microseconds.
 std::uint64_t microseconds();
 // Milliseconds on a clock that differs from page to page (for the random seed).

@@ -172,6 +172,33 @@ class PageTest(PageTestCase):
             self.assertLessEqual(stats["frames"] - back["frames"], (stats["now"] - back["at"]) / 10 + 2)
 
 
+class LargeWindowTest(unittest.TestCase):
+    def test_frames_too_slow_for_their_slices_still_let_the_page_repaint_and_take_keys(self):
+        # At 3840 x 2160 a frame step may take longer than its 10 ms slice, so that the
+        # main loop has no time left to sleep; it must still give the page a turn
+        # before each frame, or nothing is repainted and no key is seen.
+        with Page(window_size=(3840, 2160)) as page:
+            page.open(timeout=120)
+            page.wait_settled(timeout=60)
+            before = page.stats()
+            time.sleep(2)  # the span counted
+            after = page.stats()
+            frames = after["frames"] - before["frames"]
+            repaints = after["repaints"] - before["repaints"]
+            self.assertGreater(frames, 0)
+            # A repaint at least every fourth frame (one per frame when frames are slow,
+            # three for five at 100 frames on a 60 Hz page).
+            self.assertGreaterEqual(repaints * 4, frames, f"{repaints} repaints, {frames} frames")
+            box = page.half(0)
+            start = page.canvas(box)["meanX"]
+            page.hold(P1_KEYS["right"])
+            try:
+                poll(lambda: page.canvas(box)["meanX"] - start > 40, 15,
+                     what="player 1 to walk in the large window")
+            finally:
+                page.release(P1_KEYS["right"])
+
+
 class BrokenPageTest(unittest.TestCase):
     """Where the program cannot run, the page says so plainly instead of staying blank."""
 

@@ -104,8 +104,9 @@ return {lit: lit, white: white, meanX: lit ? sumX / lit : null, topRow: topRow};
 class Page:
     """One served site and one browser on it."""
 
-    def __init__(self, site=None, chromium_flags=()):
+    def __init__(self, site=None, chromium_flags=(), window_size=WINDOW_SIZE):
         self.site_source = site or site_dir()
+        self.window_size = window_size
         self.extra_flags = tuple(chromium_flags)
         self.scratch = None
         self.server = None
@@ -184,7 +185,7 @@ class Page:
         for flag in CHROMIUM_FLAGS + self.extra_flags:
             options.add_argument(flag)
         options.add_argument(f"--user-data-dir={os.path.join(self.scratch, 'profile')}")
-        options.add_argument(f"--window-size={WINDOW_SIZE[0]},{WINDOW_SIZE[1]}")
+        options.add_argument(f"--window-size={self.window_size[0]},{self.window_size[1]}")
         # The driver leads a process group of its own, which the browser it starts
         # joins: stop() ends the whole group, so no browser process outlives a test
         # even when the driver could not close it.
