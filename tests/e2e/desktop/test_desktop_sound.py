@@ -44,15 +44,26 @@ class DesktopSoundTest(unittest.TestCase):
         self.display = VirtualDisplay()
         self.addCleanup(self.display.stop)
         self.game = None
+        self.log = open(os.path.join(self.folder, "program.log"), "wb")
+        self.addCleanup(self.log.close)
         self.addCleanup(lambda: _kill_group(self.game))
+
+    def poll(self, check, timeout, what):
+        """poll(), printing what the program printed when the wait runs out."""
+        try:
+            return poll(check, timeout, what=what)
+        except HarnessError:
+            self.log.flush()
+            with open(self.log.name, "rb") as printed:
+                sys.stderr.write(printed.read().decode(errors="replace"))
+            raise
 
     def start(self, **audio_environment):
         env = dict(os.environ, DISPLAY=self.display.name, **audio_environment)
         self.env = env
         self.game = subprocess.Popen([os.path.join(self.folder, "brawlex")], cwd=self.folder,
-                                     env=env, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                     start_new_session=True)
+                                     env=env, stdin=subprocess.DEVNULL, stdout=self.log,
+                                     stderr=subprocess.STDOUT, start_new_session=True)
 
     def xdotool(self, *args):
         result = subprocess.run(["xdotool", *args], env=self.env, capture_output=True,
@@ -79,7 +90,7 @@ class DesktopSoundTest(unittest.TestCase):
                 return found[-1]
             except HarnessError:
                 return None
-        return poll(focused, 30, what="the game window, focused")
+        return self.poll(focused, 60, what="the game window, focused")
 
     def shoot(self):
         self.xdotool("keydown", ATTACK_1)
@@ -96,12 +107,12 @@ class DesktopSoundTest(unittest.TestCase):
         recording = os.path.join(self.folder, "played.raw")
         self.start(SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=recording)
         self.focus_game()
-        poll(lambda: os.path.exists(recording) and os.path.getsize(recording) > RATE * FRAME_BYTES,
-             30, what="a second of recorded sound")
+        self.poll(lambda: os.path.exists(recording) and os.path.getsize(recording) > RATE * FRAME_BYTES,
+                  60, what="a second of recorded sound")
         before = os.path.getsize(recording)
         self.shoot()
-        poll(lambda: os.path.getsize(recording) > before + RATE * FRAME_BYTES, 30,
-             what="a second recorded after the shot")
+        self.poll(lambda: os.path.getsize(recording) > before + RATE * FRAME_BYTES, 60,
+                  what="a second recorded after the shot")
         self.close_game()
 
         samples = array.array("h")
