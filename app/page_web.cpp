@@ -162,8 +162,10 @@ EM_BOOL keyDown(int, const EmscriptenKeyboardEvent* event, void*) {
         if (virtualKey != 0 || character != 0)
             queueInput({ConsoleInput::keyDown, virtualKey, character, event->repeat != 0,
                         modifiersOf(*event), 0, 0, 0});
-        // Typing stays in the console; browser shortcuts held with Ctrl or Meta work.
-        const bool shortcut = (event->ctrlKey || event->metaKey) && character != 0;
+        // Typing stays in the console; browser shortcuts held with Ctrl or Meta work
+        // (Ctrl with Alt is AltGr on some systems: it types).
+        const bool altGraph = event->ctrlKey && event->altKey;
+        const bool shortcut = (event->ctrlKey || event->metaKey) && !altGraph && character != 0;
         return shortcut ? EM_FALSE : EM_TRUE;
     }
     if (!gameKeyDown(virtualKey, event->repeat != 0, event->altKey != 0)) return EM_FALSE;

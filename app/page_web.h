@@ -18,8 +18,9 @@ struct CanvasSize {
 CanvasSize canvasSize();
 
 // Shows `window` on the canvas: each present asks for a repaint, and the repaint
-// copies the latest front buffer to the canvas. Also installs the keyboard and
-// activity handlers. Called once, before anything is drawn.
+// copies the latest front buffer to the canvas. Also installs the keyboard and mouse
+// handlers and takes the page's activity as it is now (page.js reports its changes).
+// Called once, before anything is drawn.
 void attach(WindowObject& window);
 
 // The loading panel is done and the game is about to run: the canvas shows.
@@ -27,7 +28,7 @@ void showGame();
 // The main loop has ended (QUIT): the page says so.
 void showEnded();
 
-// True once the QUIT command, the console or the page asked the program to end.
+// True once the QUIT command or the console asked the program to end.
 bool quitRequested();
 void requestQuit();
 
@@ -52,8 +53,9 @@ void messageBox(const char* text, const char* caption, unsigned style);
 struct ConsoleInput {
     enum Kind : std::uint8_t { keyDown, keyUp, click, wheel };
     Kind kind;
-    // Keys: the virtual-key code of the US layout (never 0), the character a key-down
-    // types (0 for none), the keyboard's repeat flag and the modifiers held.
+    // Keys: the virtual-key code of the US layout (0 only for a key-down of a key
+    // without one that types a character), the character a key-down types (0 for
+    // none), the keyboard's repeat flag and the modifiers held.
     std::uint8_t virtualKey;
     char character;
     bool repeat;

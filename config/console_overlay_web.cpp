@@ -20,15 +20,21 @@ unsigned overlayModifiers(unsigned modifiers) {
            ((modifiers & page::modifierSystem) ? ConsoleOverlay::modifierSystem : 0u);
 }
 
+bool typesText(unsigned modifiers) {
+    const bool altGraph =
+        (modifiers & page::modifierControl) != 0 && (modifiers & page::modifierAlt) != 0;
+    return altGraph || (modifiers & (page::modifierControl | page::modifierSystem)) == 0;
+}
+
 void hand(const page::ConsoleInput& input, ConsoleOverlay& overlay) {
     switch (input.kind) {
     case page::ConsoleInput::keyDown:
         if (input.virtualKey != 0)
             overlay.keyDown(input.virtualKey, input.repeat, overlayModifiers(input.modifiers));
-        // The text a key types follows its key-down; Ctrl or the system key held make
-        // it a shortcut, which types nothing.
-        if (input.character != 0 &&
-            (input.modifiers & (page::modifierControl | page::modifierSystem)) == 0)
+        // The text a key types follows its key-down. Ctrl or the system key held make
+        // it a shortcut, which types nothing, except Ctrl with Alt: that is how AltGr
+        // arrives from some systems, and it types the characters of the right Alt.
+        if (input.character != 0 && typesText(input.modifiers))
             overlay.typeText(std::string(1, input.character));
         break;
     case page::ConsoleInput::keyUp:

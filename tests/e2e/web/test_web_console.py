@@ -56,6 +56,16 @@ class ConsoleTest(PageTestCase):
         self.assertTrue(self.console()["output"].startswith("'WELCOME TO BRAWLEX!"),
                         self.console()["output"][:80])
 
+        # Ctrl with a letter is a shortcut and types nothing; Ctrl with Alt is how AltGr
+        # arrives from some systems (a German keyboard's AltGr+Q) and types its character.
+        for key, code, alt in (("a", "KeyA", False), ("@", "KeyQ", True)):
+            self.page.script("dispatchEvent(new KeyboardEvent('keydown', {key: arguments[0],"
+                             " code: arguments[1], ctrlKey: true, altKey: arguments[2]}))",
+                             key, code, alt)
+        poll(lambda: self.console()["input"] == "@", 10, what="the AltGr character typed")
+        self.page.press(Keys.BACKSPACE)
+        poll(lambda: self.console()["input"] == "", 10, what="an empty input box")
+
         # ECHO prints its words upper-cased, newest output first.
         output = self.enter("echo hello web").splitlines()
         self.assertEqual(output[0], "'HELLO WEB", output[:3])
