@@ -1,6 +1,9 @@
 # The desktop program: brawlex on SDL2, for Linux and macOS, built in build/desktop/
 # beside the data files in game/. Its layer files are the *_sdl.cpp sources with the
 # software renderer over the portable core.
+if(BRAWLEX_FUZZ)
+    return() # the fuzz tree builds its targets only
+endif()
 find_package(SDL2 QUIET)
 if(NOT SDL2_FOUND)
     message(STATUS "Desktop program off: SDL2 not found (Debian: libsdl2-dev, macOS: brew install sdl2)")
