@@ -13,6 +13,7 @@
 #include "graphics/software_surfaces.h"
 
 #include <cstdio>
+#include <string>
 
 // The window icon, drawn by the build from art/icon.pixmap (a .bmp held in memory).
 extern const unsigned char brawlexIconBmp[];
@@ -177,8 +178,17 @@ int main(int, char**) {
     if (driver != nullptr && (requested == nullptr || *requested == '\0') &&
         (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0 ||
          SDL_strcmp(driver, "evdev") == 0)) {
-        std::fprintf(stderr, "brawlex: no display to open the window on (no X server or Wayland "
-                             "compositor; is DISPLAY or WAYLAND_DISPLAY set?)\n");
+        // Say why the window systems there are refused, where one was named.
+        std::string reasons;
+        for (const char* system : {"x11", "wayland"}) {
+            SDL_VideoQuit();
+            if (SDL_VideoInit(system) != 0)
+                reasons += std::string(" ") + system + ": " + SDL_GetError();
+        }
+        std::fprintf(stderr,
+                     "brawlex: no display to open the window on (no X server or Wayland "
+                     "compositor; is DISPLAY or WAYLAND_DISPLAY set?)%s\n",
+                     reasons.c_str());
         SDL_Quit();
         return 1;
     }

@@ -16,7 +16,7 @@ add_executable(brawlex_headless_frame ${desktop_e2e_dir}/headless_frame.cpp)
 target_link_libraries(brawlex_headless_frame PRIVATE brawlex_headless brawlex_test_support)
 
 set(desktop_e2e_missing)
-foreach(tool Xvfb xdotool import xprop xwininfo python3)
+foreach(tool Xvfb xdotool import xprop xwininfo xdpyinfo python3)
     string(TOUPPER ${tool} variable)
     find_program(BRAWLEX_DESKTOP_${variable} ${tool})
     if(NOT BRAWLEX_DESKTOP_${variable})

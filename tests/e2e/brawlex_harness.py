@@ -122,7 +122,11 @@ class VirtualDisplay:
                 ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
                  f"{width}x{height}x24", "-nolisten", "tcp",
                  # A white root: the black of the game stands out from the screen.
-                 "-wr"],
+                 "-wr",
+                 # No server reset when the last client leaves (a screenshot, xdotool):
+                 # while it resets it refuses connections, and a program starting then
+                 # finds no display.
+                 "-noreset"],
                 pass_fds=(write_end,), stdin=subprocess.DEVNULL,
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                 start_new_session=True)

@@ -109,6 +109,7 @@ class DesktopGame:
                 self.prepare_folder(files, config, autoexec, extra)
             if display:
                 self.display = VirtualDisplay(*self.screen)
+                poll(self._display_answers, 20, interval=0.1, what="the X server to answer")
             self._stderr = open(os.path.join(self.folder, ".stderr"), "wb")
             environment = self.environment()
             environment.update(env or {})
@@ -119,6 +120,12 @@ class DesktopGame:
             self.stop()
             raise
         return self
+
+    def _display_answers(self):
+        """True once a client can connect to the virtual display and talk to it."""
+        return subprocess.run(["xdpyinfo"], env=self.environment(), stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=10).returncode == 0
 
     def environment(self):
         env = {k: v for k, v in os.environ.items()
