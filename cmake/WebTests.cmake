@@ -19,11 +19,13 @@ find_program(BRAWLEX_CHROMIUM NAMES chromium chromium-browser NO_CACHE)
 find_program(BRAWLEX_CHROMEDRIVER NAMES chromedriver PATHS /usr/bin /usr/lib/chromium NO_CACHE)
 
 if(NOT BRAWLEX_WEB_PYTHON OR NOT BRAWLEX_CHROMIUM OR NOT BRAWLEX_CHROMEDRIVER)
-    add_test(NAME e2e_web_tools
-        COMMAND ${CMAKE_COMMAND} -E echo
-            "The browser tests need chromium, chromium-driver and python3-selenium (scripts/install-deps installs them)."
+    # A test that fails, named for what is missing.
+    message(WARNING "The browser tests need chromium, chromium-driver and python3-selenium "
+        "(scripts/install-deps installs them).")
+    add_test(NAME e2e_web_needs_chromium_chromedriver_and_python3_selenium
         COMMAND ${CMAKE_COMMAND} -E false)
-    set_tests_properties(e2e_web_tools PROPERTIES LABELS e2e)
+    set_tests_properties(e2e_web_needs_chromium_chromedriver_and_python3_selenium
+        PROPERTIES LABELS e2e)
     return()
 endif()
 

@@ -194,25 +194,6 @@ class Page:
         self.driver = webdriver.Chrome(service=self.service, options=options)
         self.driver.set_script_timeout(60)
 
-    def favour_browser(self, niceness=-10):
-        """Runs every thread of the browser at a higher priority than the machine's
-        other work, where that is allowed (root): what the page then measures is its
-        own pacing, not how busy the machine is. Returns whether it was done."""
-        group = self.service.process.pid
-        done = False
-        for entry in os.listdir("/proc"):
-            if not entry.isdigit():
-                continue
-            try:
-                if os.getpgid(int(entry)) != group:
-                    continue
-                for thread in os.listdir(f"/proc/{entry}/task"):
-                    os.setpriority(os.PRIO_PROCESS, int(thread), niceness)
-                    done = True
-            except (OSError, ProcessLookupError):
-                continue
-        return done
-
     @property
     def url(self):
         return f"http://127.0.0.1:{self.port}/"
