@@ -35,5 +35,6 @@ endif()
 set_target_properties(brawlex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${BRAWLEX_DATA_OUTPUT_DIR})
 add_dependencies(brawlex brawlex_data)
 
-include(cmake/DesktopPackage.cmake OPTIONAL)
+include(cmake/Package.cmake)
+brawlex_add_package(PLATFORM linux FORMAT tar.gz TARGET brawlex_tarball TEST brawlex_desktop_package)
 include(cmake/DesktopEndToEnd.cmake OPTIONAL)

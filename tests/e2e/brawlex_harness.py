@@ -200,7 +200,53 @@ class Image:
         return sum(1 for _, _, p in self.region(left, top, right, bottom, step) if predicate(p))
 
 
-class Game:
+class XKeysAndScreen:
+    """Key presses (xdotool) and screenshots (ImageMagick) on a game's virtual X
+    display, shared by the harnesses of the Windows and the desktop program. The class
+    that mixes it in gives xdotool(*args) and environment(), and may override
+    artifacts_folder()."""
+
+    def artifacts_folder(self):
+        return artifacts_dir()
+
+    def hold(self, *keys):
+        """Presses keys down (X key names: a, w, Left, space, Return, grave...)."""
+        self.xdotool("keydown", *keys)
+
+    def release(self, *keys):
+        self.xdotool("keyup", *keys)
+
+    def press(self, *keys, seconds=0.1):
+        """Holds keys for a while (long enough for several frames), then lets go."""
+        self.hold(*keys)
+        time.sleep(seconds)
+        self.release(*keys)
+
+    def type_text(self, text, delay_ms=20):
+        self.xdotool("type", "--delay", delay_ms, text)
+
+    def screenshot(self, save_as=None):
+        """The whole virtual screen as an Image; save_as also writes a PNG of it to the
+        artifacts folder and returns the Image with its .path set."""
+        try:
+            result = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
+                                    env=self.environment(), stdin=subprocess.DEVNULL,
+                                    capture_output=True, timeout=30)
+        except subprocess.TimeoutExpired:
+            raise HarnessError("screenshot timed out") from None
+        if result.returncode != 0:
+            raise HarnessError(f"screenshot failed: {result.stderr.decode().strip()}")
+        image = Image.from_ppm(result.stdout)
+        image.path = None
+        if save_as:
+            os.makedirs(self.artifacts_folder(), exist_ok=True)
+            image.path = os.path.join(self.artifacts_folder(), save_as)
+            subprocess.run(["convert", "ppm:-", image.path], input=result.stdout,
+                           timeout=30, check=False)
+        return image
+
+
+class Game(XKeysAndScreen):
     """One run of brawlex.exe under Wine on its own virtual display.
 
     start() makes a fresh folder, fills it, starts Xvfb and the game; stop() (also run
@@ -498,22 +544,6 @@ class Game:
         self.xdotool("windowfocus", "--sync", x_window, timeout=timeout)
         return x_window
 
-    def hold(self, *keys):
-        """Presses keys down (X key names: a, w, Left, space, Return, grave...)."""
-        self.xdotool("keydown", *keys)
-
-    def release(self, *keys):
-        self.xdotool("keyup", *keys)
-
-    def press(self, *keys, seconds=0.1):
-        """Holds keys for a while (long enough for several frames), then lets go."""
-        self.hold(*keys)
-        time.sleep(seconds)
-        self.release(*keys)
-
-    def type_text(self, text, delay_ms=20):
-        self.xdotool("type", "--delay", delay_ms, text)
-
     def open_console(self, timeout=20.0):
         """Presses the backtick key in the game window, holds it until the console
         dialog shows and lets go; returns the dialog with the keyboard focus on it.
@@ -528,27 +558,6 @@ class Game:
             self.release("grave")
         self.focus("Console")
         return console
-
-    # ----- screen ---------------------------------------------------------------
-    def screenshot(self, save_as=None):
-        """The whole virtual screen as an Image; save_as also writes a PNG of it to the
-        artifacts folder and returns the Image with its .path set."""
-        try:
-            result = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
-                                    env=self.environment(), stdin=subprocess.DEVNULL,
-                                    capture_output=True, timeout=30)
-        except subprocess.TimeoutExpired:
-            raise HarnessError("screenshot timed out") from None
-        if result.returncode != 0:
-            raise HarnessError(f"screenshot failed: {result.stderr.decode().strip()}")
-        image = Image.from_ppm(result.stdout)
-        image.path = None
-        if save_as:
-            os.makedirs(artifacts_dir(), exist_ok=True)
-            image.path = os.path.join(artifacts_dir(), save_as)
-            subprocess.run(["convert", "ppm:-", image.path], input=result.stdout,
-                           timeout=30, check=False)
-        return image
 
 
 def _hwnd(window):

@@ -26,14 +26,13 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 _HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(_HERE))
 
-from brawlex_harness import (DATA_FILES, HarnessError, Image, VirtualDisplay,  # noqa: E402
-                             _kill_group, poll)
+from brawlex_harness import (DATA_FILES, HarnessError, VirtualDisplay,  # noqa: E402
+                             XKeysAndScreen, _kill_group, poll)
 import x11_window  # noqa: E402
 
 _SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(_HERE)))
@@ -59,7 +58,7 @@ def artifacts_dir():
                                                                    "artifacts")
 
 
-class DesktopGame:
+class DesktopGame(XKeysAndScreen):
     """One run of the desktop program on its own virtual display. stop() (also run by
     the context manager) ends the game and Xvfb and removes the folder."""
 
@@ -276,38 +275,8 @@ class DesktopGame:
         root = re.search(r"Window id: (0x[0-9a-f]+)", out).group(1)
         self.xdotool("windowfocus", int(root, 16))
 
-    def hold(self, *keys):
-        self.xdotool("keydown", *keys)
-
-    def release(self, *keys):
-        self.xdotool("keyup", *keys)
-
-    def press(self, *keys, seconds=0.1):
-        self.hold(*keys)
-        time.sleep(seconds)
-        self.release(*keys)
-
-    def type_text(self, text, delay_ms=20):
-        self.xdotool("type", "--delay", delay_ms, text)
-
-    # ----- screen ---------------------------------------------------------------
-    def screenshot(self, save_as=None):
-        try:
-            result = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
-                                    env=self.environment(), stdin=subprocess.DEVNULL,
-                                    capture_output=True, timeout=30)
-        except subprocess.TimeoutExpired:
-            raise HarnessError("screenshot timed out") from None
-        if result.returncode != 0:
-            raise HarnessError(f"screenshot failed: {result.stderr.decode().strip()}")
-        image = Image.from_ppm(result.stdout)
-        image.path = None
-        if save_as:
-            os.makedirs(artifacts_dir(), exist_ok=True)
-            image.path = os.path.join(artifacts_dir(), save_as)
-            subprocess.run(["convert", "ppm:-", image.path], input=result.stdout, timeout=30,
-                           check=False)
-        return image
+    def artifacts_folder(self):
+        return artifacts_dir()
 
     # ----- the console ----------------------------------------------------------
     def console_open(self, shot=None):
