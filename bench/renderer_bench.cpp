@@ -2,9 +2,9 @@
 // transformations the weapon sprite tables are made with, reading a bitmap file,
 // and the present-and-clear every frame ends with.
 #include "graphics/bmp_file.h"
-#include "graphics/software_surfaces.h"
 #include "graphics/pixel_ops.h"
 #include "graphics/renderer.h"
+#include "graphics/software_surfaces.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 // The shipped pictures have the geometry the drawing code relies on.
-#include "graphics/software_surfaces.h"
 #include "graphics/renderer.h"
+#include "graphics/software_surfaces.h"
 #include "tests/support/headless_game.h"
 #include "tests/support/scratch_folder.h"
 

@@ -1,6 +1,6 @@
 #include "graphics/bitmap_font.h"
-#include "graphics/software_surfaces.h"
 #include "graphics/renderer.h"
+#include "graphics/software_surfaces.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_bitmaps.h"
 

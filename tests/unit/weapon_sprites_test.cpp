@@ -1,6 +1,6 @@
 #include "graphics/loading_dialog_headless.h"
-#include "graphics/software_surfaces.h"
 #include "graphics/renderer.h"
+#include "graphics/software_surfaces.h"
 #include "graphics/weapon_sprites.h"
 #include "tests/support/headless_game.h"
 #include "tests/support/scratch_folder.h"
