@@ -8,7 +8,7 @@ import subprocess
 import tempfile
 import unittest
 
-from desktop_harness import TITLE, DesktopTestCase, poll  # first: it finds the shared harness
+from desktop_harness import TITLE, DesktopTestCase  # first: it finds the shared harness
 from brawlex_harness import DATA_FILES, Image
 from scenario_support import (P1_KEYS, RED, WHITE, assert_walks, colour_count, hp_box,
                               wait_settled)

@@ -2,14 +2,12 @@
 and fixed size; the fighters on the floor with white hit points; walking; the
 inactive state; the close box; no display at all."""
 
-import os
-import sys
 import time
 import unittest
 
 from desktop_harness import TITLE, DesktopTestCase, poll
-from scenario_support import (P1_KEYS, P2_KEYS, WHITE, assert_walks, colour_count, hp_box, lit,
-                              standing_box, wait_settled)
+from scenario_support import (WHITE, assert_walks, colour_count, hp_box, lit, standing_box,
+                              wait_settled)
 
 QUIET_CONFIG = "ECHOOFF\nBIND 1 RIGHT D\nBIND 1 LEFT A\nBIND 2 LEFT LEFT\n"
 
