@@ -647,10 +647,14 @@ def ensure_prefix(timeout=300.0):
 
 class GameTestCase(unittest.TestCase):
     """A test case with self.game, stopped after each test whatever happened. On a
-    failure the screen is saved to the artifacts folder and Wine's output printed."""
+    failure the screen is saved to the artifacts folder and the program's output
+    printed. A harness of another program sets game_class (and output_name)."""
+
+    game_class = Game
+    output_name = "wine output"
 
     def setUp(self):
-        self.game = Game()
+        self.game = self.game_class()
         self.addCleanup(self._finish)
 
     def _finish(self):
@@ -663,7 +667,7 @@ class GameTestCase(unittest.TestCase):
                 print(f"\nscreen saved: {shot.path}", file=sys.stderr)
             except Exception as error:  # the report must not hide the real failure
                 print(f"\nno screenshot: {error}", file=sys.stderr)
-            print(f"wine output:\n{self.game.log()}", file=sys.stderr)
+            print(f"{self.output_name}:\n{self.game.log()}", file=sys.stderr)
         self.game.stop()
 
 

@@ -26,13 +26,12 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import unittest
 
 _HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(_HERE))
 
-from brawlex_harness import (DATA_FILES, HarnessError, VirtualDisplay,  # noqa: E402
-                             XKeysAndScreen, _kill_group, poll)
+from brawlex_harness import (DATA_FILES, GameTestCase, HarnessError,  # noqa: E402
+                             VirtualDisplay, XKeysAndScreen, _kill_group, poll)
 import x11_window  # noqa: E402
 
 _SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(_HERE)))
@@ -355,25 +354,13 @@ class ConsoleReader:
                            self.OUTPUT_COLOUR, 80) for i in range(count)]
 
 
-class DesktopTestCase(unittest.TestCase):
-    """A test case with self.game, stopped after each test whatever happened; on a
-    failure the screen is saved to the artifacts folder and the game's output printed."""
+class DesktopTestCase(GameTestCase):
+    """A test case with self.game, the desktop program, stopped after each test whatever
+    happened; on a failure the screen is saved to the artifacts folder and the game's
+    output printed."""
 
-    def setUp(self):
-        self.game = DesktopGame()
-        self.addCleanup(self._finish)
-
-    def _finish(self):
-        result = getattr(getattr(self, "_outcome", None), "result", None)
-        problems = getattr(result, "failures", []) + getattr(result, "errors", [])
-        if any(test is self for test, _ in problems) and self.game.display is not None:
-            try:
-                shot = self.game.screenshot(save_as=f"{self.id()}.png")
-                print(f"\nscreen saved: {shot.path}", file=sys.stderr)
-            except Exception as error:  # the report must not hide the real failure
-                print(f"\nno screenshot: {error}", file=sys.stderr)
-            print(f"game output:\n{self.game.log()}", file=sys.stderr)
-        self.game.stop()
+    game_class = DesktopGame
+    output_name = "game output"
 
 
 def _picture(path):
