@@ -145,3 +145,14 @@ Arena::Arena(Options options) {
     headless_platform::messageBoxes.clear();
     bindTestKeys();
 }
+
+void hangInAir(Arena& arena, float x1, float y1, float x2, float y2) {
+    gravity = 0.0f;
+    for (int n = 1; n <= 2; ++n) {
+        Player& p = arena.player(n);
+        p.x = n == 1 ? x1 : x2;
+        p.y = n == 1 ? y1 : y2;
+        p.vx = p.vy = 0.0f;
+        p.onGround = 0;
+    }
+}

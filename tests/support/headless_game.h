@@ -101,3 +101,7 @@ class Arena {
     ScratchFolder scratch;
     std::unique_ptr<HeadlessGame> headless;
 };
+
+// Turns gravity off and leaves both players hanging still in the air at these places,
+// so that only what the test does moves them.
+void hangInAir(Arena& arena, float x1, float y1, float x2, float y2);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -24,6 +25,13 @@ ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
     fs::current_path(previous, ignored);
     fs::remove_all(folder, ignored);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 void ScratchFolder::write(const std::string& name, const std::string& contents) const {

@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <string>
 
+// The whole of a file, byte for byte; empty when it cannot be read.
+std::string readFile(const std::string& path);
+
 class ScratchFolder {
   public:
     ScratchFolder();  // creates the folder and makes it the working directory

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -62,15 +61,7 @@ TEST_F(CommandsTest, ExecWithoutABlankRunsAFileNamedExec) {
 }
 
 // The shipped files: what the game reads from its folder.
-class ShippedFilesTest : public CommandTest {
-  protected:
-    static std::string read(const std::string& name) {
-        std::ifstream in(name, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-};
+class ShippedFilesTest : public CommandTest {};
 
 TEST_F(ShippedFilesTest, ConfigurationBindsExactlyTheDefaultKeys) {
     folder.copyGameFile("config.cfg");
@@ -102,7 +93,7 @@ TEST_F(ShippedFilesTest, ExamplesRunEveryCommandTheyHold) {
     folder.copyGameFile("autoexec.cfg");
     startGame(nullptr);
     // autoexec.cfg's commented examples, uncommented.
-    std::istringstream autoexec(read("autoexec.cfg"));
+    std::istringstream autoexec(readFile("autoexec.cfg"));
     std::string examples;
     bool inExamples = false;
     for (std::string line; std::getline(autoexec, line);) {
@@ -125,7 +116,7 @@ TEST_F(ShippedFilesTest, ExamplesRunEveryCommandTheyHold) {
     // The help listings' examples.
     folder.copyGameFile("cmdlist.txt");
     folder.copyGameFile("varlist.txt");
-    for (const std::string& text : {read("cmdlist.txt"), read("varlist.txt")}) {
+    for (const std::string& text : {readFile("cmdlist.txt"), readFile("varlist.txt")}) {
         std::istringstream lines(text);
         for (std::string line; std::getline(lines, line);) {
             const auto at = line.find("Example: ");
@@ -153,8 +144,8 @@ static std::set<std::string> wordsOf(const std::string& text) {
 TEST_F(ShippedFilesTest, HelpListingsNameEveryCommandAndVariable) {
     folder.copyGameFile("cmdlist.txt");
     folder.copyGameFile("varlist.txt");
-    const std::string commands = read("cmdlist.txt");
-    const std::string variables = read("varlist.txt");
+    const std::string commands = readFile("cmdlist.txt");
+    const std::string variables = readFile("varlist.txt");
     // Whole words: "ECHO" inside "ECHOOFF" or "HP" inside "MAXHP" is no listing.
     const std::set<std::string> commandWords = wordsOf(commands);
     const std::set<std::string> variableWords = wordsOf(variables);
@@ -220,10 +211,10 @@ TEST_F(ShippedFilesTest, KeyListingsAgreeWithTheKeyNameTable) {
         std::string name, text, from, to;
     };
     const Listing listings[] = {
-        {"cmdlist.txt", read("cmdlist.txt"), "Keys: a letter or digit,", "+ - * /"},
-        {"config.cfg", read("config.cfg"), "key:    a letter or digit,", "+ - * /"},
-        {"README.md", read(source + "/README.md"), "Keys: a letter or digit,", "`+ - * /`"},
-        {"how-to-play.txt", read(source + "/docs/how-to-play.txt"), "keys: a letter or digit,",
+        {"cmdlist.txt", readFile("cmdlist.txt"), "Keys: a letter or digit,", "+ - * /"},
+        {"config.cfg", readFile("config.cfg"), "key:    a letter or digit,", "+ - * /"},
+        {"README.md", readFile(source + "/README.md"), "Keys: a letter or digit,", "`+ - * /`"},
+        {"how-to-play.txt", readFile(source + "/docs/how-to-play.txt"), "keys: a letter or digit,",
          "+ - * /"},
     };
     for (const Listing& listing : listings) {

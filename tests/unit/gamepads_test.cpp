@@ -348,19 +348,11 @@ TEST(PadSlotsTest, DevicesKeepTheirPadUntilRemoved) {
 }
 
 // The shipped files: the pad binding config.cfg shows, and the listings' pad names.
-class ShippedPadFilesTest : public CommandTest {
-  protected:
-    static std::string read(const std::string& name) {
-        std::ifstream in(name, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-};
+class ShippedPadFilesTest : public CommandTest {};
 
 TEST_F(ShippedPadFilesTest, ConfigShowsACompletePadBindingOfBothPlayers) {
     folder.copyGameFile("config.cfg");
-    std::istringstream config(read("config.cfg"));
+    std::istringstream config(readFile("config.cfg"));
     std::string padLines;
     for (std::string line; std::getline(config, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -397,12 +389,12 @@ TEST_F(ShippedPadFilesTest, ListingsAndConfigNameEveryPadControl) {
     folder.copyGameFile("config.cfg");
     folder.copyGameFile("autoexec.cfg");
     for (const char* file : {"cmdlist.txt", "config.cfg"}) {
-        const std::string text = read(file);
+        const std::string text = readFile(file);
         for (int c = 0; c < padControlCount; ++c)
             EXPECT_NE(text.find(padName(0, c)), std::string::npos) << file << " " << padName(0, c);
         EXPECT_NE(text.find("PAD2"), std::string::npos) << file;
     }
-    EXPECT_NE(read("autoexec.cfg").find("PAD"), std::string::npos);
+    EXPECT_NE(readFile("autoexec.cfg").find("PAD"), std::string::npos);
 }
 
 } // namespace

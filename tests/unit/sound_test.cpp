@@ -35,13 +35,9 @@ std::string describe(const std::vector<SoundEvent>& events) {
 
 // Both players hang still in the air (no gravity), past every cooldown.
 void hover(Arena& arena, float x1, float y1, float x2, float y2) {
-    gravity = 0.0f;
+    hangInAir(arena, x1, y1, x2, y2);
     for (int n = 1; n <= 2; ++n) {
         Player& p = arena.player(n);
-        p.x = n == 1 ? x1 : x2;
-        p.y = n == 1 ? y1 : y2;
-        p.vx = p.vy = 0.0f;
-        p.onGround = 0;
         p.swordCooldown = p.swordTick = p.gunCooldown = 1000;
     }
 }

@@ -16,18 +16,6 @@ constexpr std::uint8_t aimDown1 = player1Keys.aimDown;
 constexpr std::uint8_t sword1 = player1Keys.sword;
 constexpr std::uint8_t attack1 = player1Keys.attack;
 
-// Both players hang still in the air (no gravity), so only the weapons act.
-void freeze(Arena& arena, float x1, float y1, float x2, float y2) {
-    gravity = 0.0f;
-    for (int n = 1; n <= 2; ++n) {
-        Player& p = arena.player(n);
-        p.x = n == 1 ? x1 : x2;
-        p.y = n == 1 ? y1 : y2;
-        p.vx = p.vy = 0.0f;
-        p.onGround = 0;
-    }
-}
-
 // Past every cooldown: the next SWORD frame charges, the next ATTACK frame fires.
 void arm(Player& p) {
     p.swordCooldown = 1000;
@@ -126,7 +114,7 @@ TEST(Sword, TheBlindConeBelowTheStriker) {
     };
     for (const Case& c : cases) {
         Arena arena;
-        freeze(arena, 100, 200, 100 + c.dx, 200 + c.dy);
+        hangInAir(arena, 100, 200, 100 + c.dx, 200 + c.dy);
         arm(arena.player(1));
         arena.game().frame({sword1});
         arena.game().frame();
@@ -143,7 +131,7 @@ TEST(Sword, ReachesFiftyPixelsButNotFiftyPointOne) {
     // Opponent's box starts at x 165; the striker's centre is strikerX + 15.
     for (const Case c : {Case{100.0f, true}, Case{99.9f, false}}) {
         Arena arena;
-        freeze(arena, c.strikerX, 200, 165, 200);
+        hangInAir(arena, c.strikerX, 200, 165, 200);
         arm(arena.player(1));
         arena.game().frame({sword1});
         arena.game().frame();
@@ -157,7 +145,7 @@ TEST(Sword, ReachesFiftyPixelsButNotFiftyPointOne) {
 
 TEST(Sword, KnockBackIsTheChargeTimesTheCentresApartOverTheReachDistance) {
     Arena arena;
-    freeze(arena, 100, 200, 140, 200); // centres 40 apart, box 25 away
+    hangInAir(arena, 100, 200, 140, 200); // centres 40 apart, box 25 away
     arm(arena.player(1));
     arena.game().frames(11, {sword1}); // charge 2
     arena.game().frame();
@@ -183,7 +171,7 @@ TEST(Sword, StrikingFromInsideTheOpponentsBox) {
     };
     for (const Case& c : cases) {
         Arena arena;
-        freeze(arena, c.victimX, c.victimY, 100, 200);
+        hangInAir(arena, c.victimX, c.victimY, 100, 200);
         Player& victim = arena.player(1);
         Player& striker = arena.player(2);
         arm(striker);
@@ -202,7 +190,7 @@ TEST(Sword, StrikingFromInsideTheOpponentsBox) {
 
 TEST(Sword, ChargingSilencesTheGunAndTheStrikeTakesTheShotsPlace) {
     Arena arena;
-    freeze(arena, 100, 200, 600, 200);
+    hangInAir(arena, 100, 200, 600, 200);
     arm(arena.player(1));
     arena.game().frames(20, {attack1, sword1});
     EXPECT_TRUE(bullets.empty());
@@ -216,7 +204,7 @@ TEST(Sword, ChargingSilencesTheGunAndTheStrikeTakesTheShotsPlace) {
 
 TEST(Gun, AHeldTriggerFiresEveryEighteenFrames) {
     Arena arena;
-    freeze(arena, 100, 200, 600, 400);
+    hangInAir(arena, 100, 200, 600, 400);
     std::vector<int> shots;
     arena.game().play({{60, {attack1}}}, [&](int frame) {
         if (arena.player(1).gunCooldown == 0) shots.push_back(frame);
@@ -226,7 +214,7 @@ TEST(Gun, AHeldTriggerFiresEveryEighteenFrames) {
 
 TEST(Gun, TheBulletStartsThirtyFiveStepsOutFromTheCentre) {
     Arena arena;
-    freeze(arena, 85, 200, 600, 400); // centre (100, 220)
+    hangInAir(arena, 85, 200, 600, 400); // centre (100, 220)
     arm(arena.player(1));
     arena.game().frame({attack1});
     ASSERT_EQ(bullets.size(), 1u);
@@ -238,7 +226,7 @@ TEST(Gun, TheBulletStartsThirtyFiveStepsOutFromTheCentre) {
 
 TEST(Gun, AShotIntoANearbyWallIsGoneBeforeTheMuzzle) {
     Arena arena;
-    freeze(arena, 5, 200, 600, 400); // centre 20 pixels from the left wall
+    hangInAir(arena, 5, 200, 600, 400); // centre 20 pixels from the left wall
     arena.player(1).setFacing(1);
     arm(arena.player(1));
     arena.game().frame({attack1});
