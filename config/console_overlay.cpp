@@ -42,27 +42,29 @@ struct Canvas {
     int height;
     int clipBottom; // nothing is drawn at or below this row
 
-    void fill(int left, int top, int right, int bottom, std::uint32_t colour) const {
+    // Calls paint(row, left, right) for each row of the rectangle within the picture
+    // and above clipBottom, with left and right clipped to the picture too.
+    template <typename Paint>
+    void eachRow(int left, int top, int right, int bottom, Paint paint) const {
         left = std::max(left, 0);
         top = std::max(top, 0);
-        right = std::min(right, width);
+        right = std::max(left, std::min(right, width));
         bottom = std::min(bottom, std::min(height, clipBottom));
-        for (int y = top; y < bottom; ++y) {
-            std::uint32_t* row = pixels + static_cast<std::size_t>(y) * width;
-            std::fill(row + left, row + std::max(left, right), colour);
-        }
+        for (int y = top; y < bottom; ++y)
+            paint(pixels + static_cast<std::size_t>(y) * width, left, right);
+    }
+
+    void fill(int left, int top, int right, int bottom, std::uint32_t colour) const {
+        eachRow(left, top, right, bottom, [colour](std::uint32_t* row, int from, int to) {
+            std::fill(row + from, row + to, colour);
+        });
     }
 
     // Darkens what is there toward `colour`, three parts colour to one part picture,
     // so the game still shows faintly through the panel.
     void shade(int left, int top, int right, int bottom, std::uint32_t colour) const {
-        left = std::max(left, 0);
-        top = std::max(top, 0);
-        right = std::min(right, width);
-        bottom = std::min(bottom, std::min(height, clipBottom));
-        for (int y = top; y < bottom; ++y) {
-            std::uint32_t* row = pixels + static_cast<std::size_t>(y) * width;
-            for (int x = left; x < right; ++x) {
+        eachRow(left, top, right, bottom, [colour](std::uint32_t* row, int from, int to) {
+            for (int x = from; x < to; ++x) {
                 const std::uint32_t p = row[x];
                 std::uint32_t out = 0;
                 for (int shift = 0; shift <= 16; shift += 8) {
@@ -72,7 +74,7 @@ struct Canvas {
                 }
                 row[x] = out;
             }
-        }
+        });
     }
 
     void frame(int left, int top, int right, int bottom, int thickness,
