@@ -1,5 +1,7 @@
 #include "game/geometry.h"
 
+#include "game/trig.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -10,26 +12,25 @@ float distance(PointF a, PointF b) {
 }
 
 int angleTo(PointF from, PointF to) {
-    // One single-precision step below the float nearest 180/pi: exact diagonals
-    // truncate to one degree short, which the sword's cone is tuned to.
-    constexpr double degreesPerRadian = 57.2957763671875;
+    // atanWholeDegrees scales by one single-precision step below the float nearest
+    // 180/pi: exact diagonals truncate to one degree short, which the sword's cone is
+    // tuned to.
     double toX = to.x;
     if (to.x == from.x) toX += 1e-10; // held in double so the nudge is not lost
     const double dx = toX - from.x;
     const float dy = to.y - from.y;
     // Far out (beyond about a million pixels) the nudge is lost in the sum, and two
-    // equal points give 0 / 0; truncateToInt reads that NaN as 0, the angle equal
+    // equal points give 0 / 0; atanWholeDegrees reads that NaN as 0, the angle equal
     // points get nearer the origin.
-    const int t = truncateToInt(std::atan(dy / dx) * degreesPerRadian);
+    const int t = atanWholeDegrees(dy / dx);
     if (toX < from.x) return t + 180;
     if (to.y < from.y) return t + 360;
     return t;
 }
 
 PointF unitVector(int degrees) {
-    constexpr float radiansPerDegree = 0.01745329238474369f; // the float nearest pi/180
-    const float r = static_cast<float>(degrees) * radiansPerDegree;
-    return {std::cos(r), std::sin(r)};
+    const CosSin cs = cosSinOfDegrees(degrees);
+    return {cs.cos, cs.sin};
 }
 
 bool boxesOverlap(const Bounds& a, const Bounds& b) {

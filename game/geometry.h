@@ -16,7 +16,8 @@ float distance(PointF a, PointF b);
 // in 0..360. Exact diagonals come out one degree short (45 gives 44).
 int angleTo(PointF from, PointF to);
 
-// {cos, sin} of a whole-degree angle, converted with the single-precision pi/180.
+// {cos, sin} of a whole-degree angle, converted with the single-precision pi/180
+// (game/trig.h: the same bits on every program).
 PointF unitVector(int degrees);
 
 // Strict overlap: boxes that only touch do not overlap.
