@@ -8,6 +8,7 @@
 #include "app/key_state.h"
 #include "app/platform.h"
 #include "app/startup.h"
+#include "app/window_frame_sdl.h"
 #include "config/console_session.h"
 #include "graphics/bmp_file.h"
 #include "graphics/software_surfaces.h"
@@ -213,12 +214,7 @@ int main(int, char**) {
     // The play area is the client area, fixed here as on Windows. The window covers
     // the usable area with its frame where the window system says how thick that is,
     // and with its client area where it does not (no window manager).
-    int top = 0, left = 0, bottom = 0, right = 0;
-    if (SDL_GetWindowBordersSize(desktop::gameWindow, &top, &left, &bottom, &right) == 0 &&
-        top + bottom < area.h && left + right < area.w) {
-        SDL_SetWindowSize(desktop::gameWindow, area.w - left - right, area.h - top - bottom);
-        SDL_SetWindowPosition(desktop::gameWindow, area.x + left, area.y + top);
-    }
+    desktop::fitWindowToArea(desktop::gameWindow, area);
     int width = 0, height = 0;
     SDL_GetWindowSize(desktop::gameWindow, &width, &height);
     gameWindowPixels.width = width;

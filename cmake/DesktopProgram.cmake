@@ -32,6 +32,15 @@ else()
     target_include_directories(brawlex PRIVATE ${SDL2_INCLUDE_DIRS})
     target_link_libraries(brawlex PRIVATE ${SDL2_LIBRARIES})
 endif()
+# On X11 the window manager is asked for the window's frame before the window is shown
+# (app/window_frame_sdl.cpp); without Xlib's headers the client area covers the usable area.
+if(NOT APPLE)
+    find_package(X11 QUIET)
+    if(X11_FOUND)
+        target_compile_definitions(brawlex PRIVATE BRAWLEX_X11)
+        target_link_libraries(brawlex PRIVATE X11::X11)
+    endif()
+endif()
 set_target_properties(brawlex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${BRAWLEX_DATA_OUTPUT_DIR})
 add_dependencies(brawlex brawlex_data)
 
