@@ -2,8 +2,7 @@
 // The bars behave like progress-bar controls: positions stay within 0..range.
 #include "graphics/loading_dialog_headless.h"
 #include "graphics/loading_dialog.h"
-
-#include <algorithm>
+#include "graphics/loading_progress.h"
 
 namespace loading_dialog {
 
@@ -11,9 +10,13 @@ namespace {
 
 Record current;
 bool stageStarted = false;
+LoadingProgress progress;
 
-int clampToRange(long long position, int range) {
-    return static_cast<int>(std::clamp<long long>(position, 0, std::max(range, 0)));
+void keepBars() {
+    current.stageRange = progress.stageRange();
+    current.stagePosition = progress.stagePosition();
+    current.overallRange = progress.overallRange();
+    current.overallPosition = progress.overallPosition();
 }
 
 void finishStage() {
@@ -34,7 +37,8 @@ void open(int overallRange) {
     current.open = true;
     current.opens = 1;
     current.status = templateStatus;
-    current.overallRange = overallRange;
+    progress.open(overallRange, 0);
+    keepBars();
 }
 
 void setStatus(const char* text) {
@@ -46,21 +50,20 @@ void setStatus(const char* text) {
 
 void setStageRange(int maximum) {
     if (!current.open) return;
-    current.stageRange = maximum;
-    current.stagePosition = clampToRange(current.stagePosition, maximum);
+    progress.setStageRange(maximum);
+    keepBars();
 }
 
 void setStagePosition(int position) {
     if (!current.open) return;
-    current.stagePosition = clampToRange(position, current.stageRange);
+    progress.setStagePosition(position);
+    keepBars();
 }
 
 void advance(int delta) {
     if (!current.open) return;
-    current.stagePosition =
-        clampToRange(static_cast<long long>(current.stagePosition) + delta, current.stageRange);
-    current.overallPosition =
-        clampToRange(static_cast<long long>(current.overallPosition) + delta, current.overallRange);
+    progress.advance(delta);
+    keepBars();
 }
 
 void pump() {

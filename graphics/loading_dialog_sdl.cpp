@@ -5,10 +5,10 @@
 #include "graphics/loading_dialog.h"
 
 #include "graphics/bitmap_font.h"
+#include "graphics/loading_progress.h"
 
 #include <SDL.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -30,22 +30,11 @@ constexpr std::uint32_t barEdgeColour = 0x808080;
 constexpr std::uint32_t barBackColour = 0xFFFFFF;
 constexpr std::uint32_t barFillColour = 0x2050C0;
 
-// Redrawn at most this often, as the Windows dialog moves its bars (and at every
-// status change); drawing is cheap here, showing it is a round trip to the screen.
-constexpr Uint64 redrawMilliseconds = 30;
-
+// Redrawn at most as often as the Windows dialog moves its bars (and at every status
+// change); drawing is cheap here, showing it is a round trip to the screen.
 SDL_Window* window = nullptr;
 std::string status = "asdf"; // the template's text until the first status
-int stageRange = 100;
-int stagePosition = 0;
-int overallRange = 100;
-int overallPosition = 0;
-Uint64 lastRedraw = 0;
-
-// A progress bar's position stays within 0..range, as the control keeps it.
-int clamped(long long position, int range) {
-    return static_cast<int>(std::clamp<long long>(position, 0, std::max(range, 0)));
-}
+LoadingProgress progress;
 
 void fill(SDL_Surface* surface, int left, int top, int right, int bottom, std::uint32_t colour) {
     SDL_Rect rect{left, top, right - left, bottom - top};
@@ -81,20 +70,17 @@ void redraw() {
                     fill(surface, x + column, 14 + row, x + column + 1, 15 + row, textColour);
         x += bitmap_font::cellWidth;
     }
-    drawBar(surface, stageBarTop, stagePosition, stageRange);
-    drawBar(surface, overallBarTop, overallPosition, overallRange);
+    drawBar(surface, stageBarTop, progress.stagePosition(), progress.stageRange());
+    drawBar(surface, overallBarTop, progress.overallPosition(), progress.overallRange());
     SDL_UpdateWindowSurface(window);
-    lastRedraw = SDL_GetTicks64();
+    progress.barsShown(SDL_GetTicks());
 }
 
 } // namespace
 
 void open(int range) {
     status = "asdf";
-    stageRange = 100;
-    stagePosition = 0;
-    overallRange = range;
-    overallPosition = 0;
+    progress.open(range, SDL_GetTicks());
     window = SDL_CreateWindow("Loading Brawlex!...", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                               dialogWidth, dialogHeight, SDL_WINDOW_SKIP_TASKBAR);
     // Without a window the sprites are made all the same.
@@ -110,24 +96,22 @@ void setStatus(const char* text) {
 
 void setStageRange(int maximum) {
     if (window == nullptr) return;
-    stageRange = maximum;
-    stagePosition = clamped(stagePosition, stageRange);
+    progress.setStageRange(maximum);
 }
 
 void setStagePosition(int position) {
     if (window == nullptr) return;
-    stagePosition = clamped(position, stageRange);
+    progress.setStagePosition(position);
 }
 
 void advance(int delta) {
     if (window == nullptr) return;
-    stagePosition = clamped(static_cast<long long>(stagePosition) + delta, stageRange);
-    overallPosition = clamped(static_cast<long long>(overallPosition) + delta, overallRange);
+    progress.advance(delta);
 }
 
 void pump() {
     if (window == nullptr) return;
-    if (SDL_GetTicks64() - lastRedraw < redrawMilliseconds) return;
+    if (!progress.barsDue(SDL_GetTicks())) return;
     // Lets the window system hear from us; the events stay queued for the main loop,
     // which ignores the ones of this window.
     SDL_PumpEvents();

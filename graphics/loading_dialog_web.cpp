@@ -1,9 +1,15 @@
 // The loading dialog on the web page: a panel over the canvas with the status line,
 // the stage bar and the overall bar (drawn by page.js). The work runs on the page's
-// own thread, so the panel can only repaint when the work lets the page have its turn.
+// own thread, so the panel can only repaint when the work lets the page have its turn:
+// after each status (so that every stage is seen) and otherwise as often as the
+// Windows dialog moves its bars.
 #include "graphics/loading_dialog.h"
 
+#include "graphics/loading_progress.h"
+
 #include <emscripten.h>
+
+#include <cstdint>
 
 // clang-format off
 EM_JS(void, loadingOpen, (int overallRange), { BrawlexPage.loading.open(overallRange); });
@@ -22,74 +28,68 @@ namespace loading_dialog {
 
 namespace {
 
-// The bars as a progress-bar control keeps them: positions within 0..range.
 bool shown = false;
-int stageRange = 0;
-int stagePosition = 0;
-int overallRange = 0;
-int overallPosition = 0;
-double lastYield = 0.0;
+// A status set since the page last repainted. A stage may take less than a turn of
+// the page: without a repaint of its own its status could be replaced unseen.
+bool statusUnseen = false;
+LoadingProgress progress;
 
-// How long the work runs between two turns of the page: long enough that the turns
-// cost little, short enough that the bars move smoothly (about 30 times a second).
-constexpr double yieldMilliseconds = 33.0;
+std::uint32_t now() {
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(emscripten_get_now()));
+}
 
-int clamped(long long position, int range) {
-    if (position < 0) return 0;
-    if (range < 0) range = 0;
-    return position > range ? range : static_cast<int>(position);
+void showBars() {
+    loadingStage(progress.stageRange(), progress.stagePosition());
+    loadingOverall(progress.overallPosition());
+}
+
+// Shows the bars as they stand and lets the page repaint them.
+void repaintPanel() {
+    showBars();
+    loadingYield();
+    progress.barsShown(now());
+    statusUnseen = false;
 }
 
 } // namespace
 
 void open(int range) {
     shown = true;
-    stageRange = 0;
-    stagePosition = 0;
-    overallRange = range < 0 ? 0 : range;
-    overallPosition = 0;
-    loadingOpen(overallRange);
-    lastYield = emscripten_get_now();
-    loadingYield(); // the panel shows before the work begins
+    progress.open(range < 0 ? 0 : range, now());
+    loadingOpen(progress.overallRange());
+    repaintPanel(); // the panel shows before the work begins
 }
 
 void setStatus(const char* text) {
-    if (shown) loadingStatus(text ? text : "");
+    if (!shown) return;
+    loadingStatus(text ? text : "");
+    // Repainted at the next pump, once the stage bar is set for the new stage.
+    statusUnseen = true;
 }
 
 void setStageRange(int maximum) {
     if (!shown) return;
-    stageRange = maximum;
-    stagePosition = clamped(stagePosition, stageRange);
-    loadingStage(stageRange, stagePosition);
+    progress.setStageRange(maximum);
+    loadingStage(progress.stageRange(), progress.stagePosition());
 }
 
 void setStagePosition(int position) {
     if (!shown) return;
-    stagePosition = clamped(position, stageRange);
-    loadingStage(stageRange, stagePosition);
+    progress.setStagePosition(position);
+    loadingStage(progress.stageRange(), progress.stagePosition());
 }
 
 void advance(int delta) {
-    if (!shown) return;
-    stagePosition = clamped(static_cast<long long>(stagePosition) + delta, stageRange);
-    overallPosition = clamped(static_cast<long long>(overallPosition) + delta, overallRange);
+    if (shown) progress.advance(delta);
 }
 
 void pump() {
-    if (!shown) return;
-    const double now = emscripten_get_now();
-    if (now - lastYield < yieldMilliseconds) return;
-    loadingStage(stageRange, stagePosition);
-    loadingOverall(overallPosition);
-    loadingYield();
-    lastYield = emscripten_get_now();
+    if (shown && (statusUnseen || progress.barsDue(now()))) repaintPanel();
 }
 
 void close() {
     if (!shown) return;
-    loadingStage(stageRange, stagePosition);
-    loadingOverall(overallPosition);
+    showBars();
     loadingClose();
     shown = false;
 }

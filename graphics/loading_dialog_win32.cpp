@@ -2,6 +2,7 @@
 // an overall bar, shown while the weapon sprites are generated.
 #include "graphics/loading_dialog.h"
 
+#include "graphics/loading_progress.h"
 #include "resources/resource_ids.h"
 
 #include <windows.h>
@@ -18,23 +19,18 @@ HWND overallBar = nullptr;
 
 // A progress bar repaints itself on every position message, which costs far more
 // than the step it reports (1,440 steps of a few dozen microseconds each). The bars
-// are therefore moved at most about thirty times a second, still a smooth movement
-// for a bar that fills in a third of a second: steps are added up and sent
-// as one PBM_DELTAPOS when this much time has passed, and always before the status,
-// range or position changes and before the dialog closes. What the bars show is the
-// same; the messages between the dialog's own pumps still run after every step.
-constexpr DWORD barUpdateMilliseconds = 30;
-int pendingSteps = 0;
-DWORD lastBarUpdate = 0;
-DWORD lastPump = 0;
+// are therefore moved at most every LoadingProgress::updateMilliseconds: steps are
+// added up and sent as one PBM_DELTAPOS when that much time has passed, and always
+// before the status, range or position changes and before the dialog closes. What the
+// bars show is the same; the controls keep their positions within range themselves.
+LoadingProgress progress;
 
 void sendPendingSteps() {
-    if (pendingSteps != 0) {
-        SendMessageA(stageBar, PBM_DELTAPOS, static_cast<WPARAM>(pendingSteps), 0);
-        SendMessageA(overallBar, PBM_DELTAPOS, static_cast<WPARAM>(pendingSteps), 0);
-        pendingSteps = 0;
+    if (const int steps = progress.pendingSteps(); steps != 0) {
+        SendMessageA(stageBar, PBM_DELTAPOS, static_cast<WPARAM>(steps), 0);
+        SendMessageA(overallBar, PBM_DELTAPOS, static_cast<WPARAM>(steps), 0);
     }
-    lastBarUpdate = GetTickCount();
+    progress.barsShown(GetTickCount());
 }
 
 // The dialog needs no handling of its own: its controls draw themselves.
@@ -70,9 +66,7 @@ void open(int overallRange) {
     SendMessageA(overallBar, PBM_SETRANGE, 0, MAKELPARAM(0, overallRange));
     SendMessageA(overallBar, PBM_SETPOS, 0, 0);
     ShowWindow(dialog, SW_SHOW);
-    pendingSteps = 0;
-    lastBarUpdate = GetTickCount();
-    lastPump = lastBarUpdate - barUpdateMilliseconds; // the first pump runs at once
+    progress.open(overallRange, GetTickCount()); // the first pump runs at once
 }
 
 void setStatus(const char* text) {
@@ -84,19 +78,21 @@ void setStatus(const char* text) {
 void setStageRange(int maximum) {
     if (dialog == nullptr) return;
     sendPendingSteps();
+    progress.setStageRange(maximum);
     SendMessageA(stageBar, PBM_SETRANGE, 0, MAKELPARAM(0, maximum));
 }
 
 void setStagePosition(int position) {
     if (dialog == nullptr) return;
     sendPendingSteps();
+    progress.setStagePosition(position);
     SendMessageA(stageBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void advance(int delta) {
     if (dialog == nullptr) return;
-    pendingSteps += delta;
-    if (GetTickCount() - lastBarUpdate >= barUpdateMilliseconds) sendPendingSteps();
+    progress.advance(delta);
+    if (progress.barsDue(GetTickCount())) sendPendingSteps();
 }
 
 void pump() {
@@ -104,9 +100,7 @@ void pump() {
     // trip to the window system, so the dialog is served once per bar update period,
     // which keeps it just as responsive.
     if (dialog == nullptr) return;
-    const DWORD now = GetTickCount();
-    if (now - lastPump < barUpdateMilliseconds) return;
-    lastPump = now;
+    if (!progress.serveDue(GetTickCount())) return;
     pumpDialogMessages(dialog);
 }
 
