@@ -42,13 +42,32 @@ void Mixer::setVolume(int percent) {
 
 int Mixer::activeVoices() const {
     int count = 0;
-    for (const Voice& v : voices) count += v.samples != nullptr;
+    for (const Voice& v : playing.voices) count += v.samples != nullptr;
     return count;
 }
 
 void Mixer::silence() {
-    for (Voice& v : voices) v = Voice{};
+    playing.voices = {};
+    playing.fading = {};
     queueTail.store(queueHead.load(std::memory_order_acquire), std::memory_order_release);
+}
+
+bool Mixer::eventsWaiting() const {
+    return queueHead.load(std::memory_order_acquire) != queueTail.load(std::memory_order_relaxed);
+}
+
+void Mixer::fadeOut(const Voice& stolen) {
+    // A free tail, or else the one nearest its end (the least left to hear).
+    Voice* tail = &playing.fading[0];
+    for (Voice& t : playing.fading) {
+        if (!t.samples) {
+            tail = &t;
+            break;
+        }
+        if (t.fadeLeft < tail->fadeLeft) tail = &t;
+    }
+    *tail = stolen;
+    tail->fadeLeft = stealFadeFrames;
 }
 
 void Mixer::startVoice(const SoundEvent& event) {
@@ -57,21 +76,23 @@ void Mixer::startVoice(const SoundEvent& event) {
 
     // A free voice, or else the one that has played longest (the quietest, since
     // every effect fades out).
-    Voice* chosen = &voices[0];
-    for (Voice& v : voices) {
+    Voice* chosen = &playing.voices[0];
+    for (Voice& v : playing.voices) {
         if (!v.samples) {
             chosen = &v;
             break;
         }
         if (v.started - chosen->started > 0x80000000u) chosen = &v; // older, with wrap
     }
+    if (chosen->samples) fadeOut(*chosen);
+    *chosen = Voice{};
     chosen->samples = clip->data();
     chosen->length = static_cast<std::uint32_t>(clip->size());
     chosen->position = 0;
     chosen->gainLeft = event.side == 1 ? panFar : panNear;
     chosen->gainRight = event.side == 0 ? panFar : panNear;
     if (event.side != 0 && event.side != 1) chosen->gainLeft = chosen->gainRight = panNear;
-    chosen->started = startCounter++;
+    chosen->started = playing.startCounter++;
 }
 
 void Mixer::mix(std::int16_t* out, int frames) {
@@ -93,7 +114,7 @@ void Mixer::mixChunk(std::int16_t* out, int frames) {
     std::int32_t left[chunkFrames] = {};
     std::int32_t right[chunkFrames] = {};
 
-    for (Voice& v : voices) {
+    for (Voice& v : playing.voices) {
         if (!v.samples) continue;
         const int n = static_cast<int>(
             std::min<std::uint32_t>(static_cast<std::uint32_t>(frames), v.length - v.position));
@@ -107,8 +128,27 @@ void Mixer::mixChunk(std::int16_t* out, int frames) {
         v.position += static_cast<std::uint32_t>(n);
         if (v.position >= v.length) v = Voice{};
     }
+    // Stolen voices go on where they were, their level falling in a straight line
+    // to silence.
+    for (Voice& t : playing.fading) {
+        if (!t.samples) continue;
+        const int n = static_cast<int>(std::min<std::uint32_t>(
+            std::min(static_cast<std::uint32_t>(frames), static_cast<std::uint32_t>(t.fadeLeft)),
+            t.length - t.position));
+        const std::int16_t* s = t.samples + t.position;
+        for (int i = 0; i < n; ++i) {
+            const std::int32_t ramp = ((t.fadeLeft - i - 1) << 15) / stealFadeFrames; // Q15
+            const std::int32_t sample = (s[i] * ramp) >> 15;
+            left[i] += (sample * t.gainLeft) >> 15;
+            right[i] += (sample * t.gainRight) >> 15;
+        }
+        t.position += static_cast<std::uint32_t>(n);
+        t.fadeLeft -= n;
+        if (t.fadeLeft <= 0 || t.position >= t.length) t = Voice{};
+    }
 
     const std::int32_t target = volumeGain(volumePercent.load(std::memory_order_relaxed));
+    std::int32_t& masterGain = playing.masterGain;
     if (masterGain < 0) masterGain = target;
     for (int i = 0; i < frames; ++i) {
         if (masterGain != target) {

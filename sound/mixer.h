@@ -20,6 +20,9 @@ class Mixer {
     static constexpr int channels = 2; // interleaved left, right
     static constexpr int voiceCount = 24;
     static constexpr int queueCapacity = 64; // events between two pulls
+    // A stolen voice fades out over this many frames (2.9 ms) instead of stopping
+    // mid-wave, which clicks; the new effect starts at once beside it.
+    static constexpr int stealFadeFrames = 128;
 
     // The bank must outlive the mixer's use and must not change while it plays.
     explicit Mixer(const SoundBank* bank = nullptr) : bank(bank) {}
@@ -41,10 +44,13 @@ class Mixer {
     // (2 x frames samples) to `out`. Never clips beyond full scale: a sum louder
     // than that saturates.
     void mix(std::int16_t* out, int frames);
-    // Output thread. Voices still sounding.
+    // Output thread. Voices still sounding (stolen voices fading out not counted).
     int activeVoices() const;
-    // Output thread. Ends every voice and forgets queued events.
+    // Ends every voice and forgets queued events. On the output's own thread, or
+    // while no output pulls (before it starts or after it stopped).
     void silence();
+    // Output thread. Whether events wait to start at the next pull.
+    bool eventsWaiting() const;
 
   private:
     struct Voice {
@@ -54,9 +60,26 @@ class Mixer {
         std::int32_t gainLeft = 0; // Q15
         std::int32_t gainRight = 0;
         std::uint32_t started = 0; // start order, to steal the oldest voice
+        std::int32_t fadeLeft = 0; // fading tails only: frames until silent
     };
 
+  public:
+    // Output thread. Everything that decides what the next pull plays, apart from
+    // the queued events and the volume setting: an output that mixes ahead keeps
+    // these to mix again from an earlier point when a new effect should start
+    // sooner than the end of what it already mixed.
+    struct State {
+        std::array<Voice, voiceCount> voices{};
+        std::array<Voice, voiceCount> fading{}; // stolen voices dying away
+        std::uint32_t startCounter = 0;
+        std::int32_t masterGain = -1; // Q15, -1 until the first pull takes the volume
+    };
+    const State& state() const { return playing; }
+    void restore(const State& earlier) { playing = earlier; }
+
+  private:
     void startVoice(const SoundEvent& event);
+    void fadeOut(const Voice& stolen);
     void mixChunk(std::int16_t* out, int frames);
 
     const SoundBank* bank;
@@ -65,10 +88,7 @@ class Mixer {
     std::atomic<std::uint32_t> queueTail{0}; // written by the output thread
     std::atomic<int> volumePercent{defaultSoundVolume};
 
-    // Output thread only.
-    std::array<Voice, voiceCount> voices{};
-    std::uint32_t startCounter = 0;
-    std::int32_t masterGain = -1; // Q15, -1 until the first pull takes the volume
+    State playing; // output thread only
 };
 
 // Q15 gain of a volume percentage: loudness follows the square of the setting, so

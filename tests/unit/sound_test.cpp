@@ -3,6 +3,7 @@
 #include "app/platform_headless.h"
 #include "game/game_state.h"
 #include "sound/audio_output_headless.h"
+#include "sound/mix_ahead.h"
 #include "sound/mixer.h"
 #include "sound/sound.h"
 #include "sound/sound_bank.h"
@@ -236,6 +237,151 @@ TEST_F(MixerTest, TheQueueHoldsWhatComesBetweenTwoPulls) {
     EXPECT_FALSE(mixer.post(ev(E::Jump, 0))); // nothing pulled: the extra one is dropped
     pull(10);
     EXPECT_TRUE(mixer.post(ev(E::Jump, 0)));
+}
+
+TEST_F(MixerTest, AStolenVoiceFadesOutWhileTheNewEffectStartsAtOnce) {
+    // Every voice busy: a death (the oldest, so the one stolen) and 23 jumps, quiet
+    // enough that nothing saturates. The steal comes where the death is loudest.
+    const auto clip = *bank().find(ev(E::Death, 0));
+    int loudAt = 400;
+    for (int i = 400; i < 2000; ++i)
+        if (std::abs(clip[i]) > std::abs(clip[loudAt])) loudAt = i;
+    const auto fill = [](Mixer& m, bool death) {
+        m.setVolume(20);
+        if (death) m.post(ev(E::Death, 0));
+        for (int i = 0; i < Mixer::voiceCount - 1; ++i) m.post(ev(E::Jump, 1));
+    };
+    const auto run = [&](Mixer& m, bool steal) {
+        std::vector<std::int16_t> before(static_cast<std::size_t>(loudAt) * 2);
+        m.mix(before.data(), loudAt);
+        if (steal) m.post(ev(E::Shot, 1));
+        std::vector<std::int16_t> after(1024);
+        m.mix(after.data(), 512);
+        return after;
+    };
+    Mixer stealing{&bank()}, untouched{&bank()}, withoutDeath{&bank()}, shotAlone{&bank()};
+    fill(stealing, true);
+    fill(untouched, true);
+    fill(withoutDeath, false);
+    shotAlone.setVolume(20);
+    shotAlone.post(ev(E::Shot, 1));
+    const auto out = run(stealing, true);
+    const auto all = run(untouched, false);
+    const auto rest = run(withoutDeath, false);
+    std::vector<std::int16_t> shot(1024);
+    shotAlone.mix(shot.data(), 512);
+
+    // What the steal changed, beside adding the shot, is only the death, going.
+    // Its steps are no larger than the death's own from one sample to the next.
+    int deathAtSteal = 0, largestStep = 0, deathStep = 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const int death = all[i] - rest[i];
+        const int change = out[i] - all[i] - shot[i];
+        const int before = i < 2 ? 0 : out[i - 2] - all[i - 2] - shot[i - 2]; // same channel
+        if (i < 2) deathAtSteal = std::max(deathAtSteal, std::abs(death));
+        if (i >= 2) deathStep = std::max(deathStep, std::abs(death - (all[i - 2] - rest[i - 2])));
+        largestStep = std::max(largestStep, std::abs(change - before));
+        ASSERT_LE(std::abs(change), std::abs(death) + 4) << "sample " << i; // the shot on time
+        if (i >= 2 * (Mixer::stealFadeFrames + 2)) {
+            ASSERT_LE(std::abs(change + death), 4) << "sample " << i; // and the death gone
+        }
+    }
+    ASSERT_GT(deathAtSteal, 4 * deathStep); // cut at once, this would be the click
+    EXPECT_LE(largestStep, deathStep + deathAtSteal / 32);
+    EXPECT_EQ(stealing.activeVoices(), Mixer::voiceCount);
+}
+
+// An output fed from the game's thread, played frame by frame: what the stream
+// holds is what it has been sent, later spans replacing earlier ones.
+struct FedOutput {
+    std::vector<std::int16_t> stream;
+    std::int64_t begins = -1;
+    // Updates `ahead` at `now` and takes what it sends.
+    MixAhead::Span feed(MixAhead& ahead, std::int64_t now) {
+        const MixAhead::Span span = ahead.update(now);
+        take(span, ahead.samples());
+        return span;
+    }
+    void take(const MixAhead::Span& span, const std::int16_t* samples) {
+        if (span.frames == 0) return;
+        if (begins < 0) begins = span.start;
+        const std::int64_t end = begins + static_cast<std::int64_t>(stream.size() / 2);
+        ASSERT_TRUE(span.replaces ? span.start <= end : span.start == end)
+            << span.start << " after " << end;
+        stream.resize(static_cast<std::size_t>(span.start - begins) * 2);
+        stream.insert(stream.end(), samples, samples + span.frames * 2);
+    }
+    std::int64_t end() const { return begins + static_cast<std::int64_t>(stream.size() / 2); }
+};
+
+TEST_F(MixerTest, MixedAheadANewEffectStartsALeadAheadAndPlaysAsIfMixedInTime) {
+    constexpr int lead = 441, depth = 4410; // 10 ms, 100 ms
+    MixAhead ahead(mixer, lead, depth);
+    Mixer reference{&bank()}; // pulled block by block, events posted where they start
+    FedOutput output;
+    struct Posted {
+        std::int64_t now;
+        SoundEvent event;
+    };
+    // Updates at uneven times, a few of them with effects raised just before.
+    const Posted posts[] = {{0, ev(E::Jump, 0)},
+                            {2000, ev(E::Shot, 0)},
+                            {2000, ev(E::Shot, 1)},
+                            {2900, ev(E::Death, 1)},
+                            {7000, ev(E::HitHead, 0)}};
+    std::vector<std::pair<std::int64_t, SoundEvent>> startsAt;
+    std::int64_t now = 0;
+    std::int64_t last = -1;
+    for (int step = 0; now < 12000; ++step, now += 100 + (step * 37) % 250) {
+        std::vector<SoundEvent> raised;
+        for (const Posted& p : posts)
+            if (p.now > last && p.now <= now) raised.push_back(p.event);
+        last = now;
+        for (const SoundEvent& e : raised) mixer.post(e);
+        const MixAhead::Span span = output.feed(ahead, now);
+        ASSERT_GE(output.end(), now + depth) << "the queue keeps its depth";
+        if (!raised.empty()) {
+            // Started at the first block at least a lead ahead, not after the queue.
+            ASSERT_GE(span.start, now + lead);
+            ASSERT_LT(span.start, now + lead + MixAhead::blockFrames);
+            for (const SoundEvent& e : raised) startsAt.emplace_back(span.start, e);
+        }
+    }
+    // The same effects pulled in time give the very samples the output holds.
+    std::vector<std::int16_t> expected;
+    std::size_t next = 0;
+    for (std::int64_t frame = output.begins; frame < output.end(); frame += MixAhead::blockFrames) {
+        for (; next < startsAt.size() && startsAt[next].first == frame; ++next)
+            reference.post(startsAt[next].second);
+        const std::size_t at = expected.size();
+        expected.resize(at + MixAhead::blockFrames * 2);
+        reference.mix(expected.data() + at, MixAhead::blockFrames);
+    }
+    EXPECT_EQ(next, startsAt.size());
+    ASSERT_EQ(expected.size(), output.stream.size());
+    EXPECT_TRUE(expected == output.stream);
+    EXPECT_GT(peak(output.stream, 0), 1000);
+}
+
+TEST_F(MixerTest, MixedAheadAVolumeChangeIsHeardALeadAheadAndADryQueueBeginsAgain) {
+    MixAhead ahead(mixer, 441, 4410);
+    FedOutput output;
+    mixer.post(ev(E::Death, 0));
+    output.feed(ahead, 0);
+    output.feed(ahead, 1000);
+    const MixAhead::Span steady = ahead.update(1100); // only the queue's new end
+    EXPECT_FALSE(steady.replaces);
+    EXPECT_LE(steady.frames, MixAhead::blockFrames);
+    mixer.setVolume(0);
+    const MixAhead::Span quieter = ahead.update(1200);
+    EXPECT_TRUE(quieter.replaces);
+    EXPECT_LT(quieter.start, 1200 + 441 + MixAhead::blockFrames);
+    // The game's thread held up past the queue: the stream begins again a lead
+    // ahead, after the gap, and does not replace what was played.
+    const MixAhead::Span again = ahead.update(20000);
+    EXPECT_FALSE(again.replaces);
+    EXPECT_EQ(again.start, 20000 + 441);
+    EXPECT_GE(again.start + again.frames, 20000 + 4410);
 }
 
 // Zero crossings per second: a rough pitch.
