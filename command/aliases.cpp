@@ -2,8 +2,10 @@
 #include "command/aliases.h"
 
 #include "command/commands.h"
+#include "command/interpreter.h"
 
 #include <algorithm>
+#include <utility>
 
 std::vector<std::string> aliasRunStack;
 
@@ -46,8 +48,18 @@ void RunAlias(std::size_t index) {
         return;
     }
     // A copy: the body may redefine or remove its own alias while it runs.
-    std::string body = AliasTable[index].body;
+    LineSource source;
+    source.heldBytes = AliasTable[index].body.size();
+    source.nextLine = [body = AliasTable[index].body, given = false](std::string& line) mutable {
+        if (given) return false;
+        line = std::move(body);
+        given = true;
+        return true;
+    };
+    // The name stays on the run stack until the body's line has finished.
+    source.finished = [] {
+        if (!aliasRunStack.empty()) aliasRunStack.pop_back();
+    };
     aliasRunStack.push_back(name);
-    ExecuteCommandLine(std::move(body));
-    if (!aliasRunStack.empty()) aliasRunStack.pop_back();
+    RunLines(std::move(source));
 }

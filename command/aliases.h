@@ -30,5 +30,6 @@ CommandOutcome DefineAlias(CommandContext& context);
 CommandOutcome RemoveAlias(CommandContext& context);
 
 // Runs the body of AliasTable[index] as a command line, unless that alias is running
-// already (then a notice is printed instead).
+// already (then a notice is printed instead). From a command, the body runs once that
+// command returns (see RunLines).
 void RunAlias(std::size_t index);
