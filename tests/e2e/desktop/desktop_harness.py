@@ -1,8 +1,10 @@
 """Runs the real desktop program (build/desktop/game/brawlex) natively on a private
-virtual X display, in the style of the Windows program's harness (../brawlex_harness.py,
-whose display, screenshots and waits it shares): a fresh folder with the scenario's
-files, real key presses (xdotool), screenshots, and the message boxes read from the
-line the program writes to standard error for each one:
+virtual X display under a real window manager (openbox, which frames the window with a
+title bar and borders as a player's desktop does), in the style of the Windows
+program's harness (../brawlex_harness.py, whose display, screenshots and waits it
+shares): a fresh folder with the scenario's files, real key presses (xdotool),
+screenshots, and the message boxes read from the line the program writes to standard
+error for each one:
 
     brawlex: message box: caption=<caption> text=<text>
 
@@ -57,15 +59,69 @@ def artifacts_dir():
                                                                    "artifacts")
 
 
-class DesktopGame(XKeysAndScreen):
-    """One run of the desktop program on its own virtual display. stop() (also run by
-    the context manager) ends the game and Xvfb and removes the folder."""
+class WindowManager:
+    """openbox on a display, with the configuration it ships with (none of the user's),
+    until stop(), which ends it by its own process id."""
 
-    def __init__(self, program=None, screen=(1024, 768)):
+    def __init__(self, display_name, timeout=20.0):
+        self.display_name = display_name
+        self._config = tempfile.mkdtemp(prefix="brawlex-desktop-wm-")
+        env = dict(os.environ, DISPLAY=display_name, XDG_CONFIG_HOME=self._config,
+                   XDG_CACHE_HOME=self._config)
+        try:
+            self.process = subprocess.Popen(
+                ["openbox", "--sm-disable"], env=env, stdin=subprocess.DEVNULL,
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+            poll(self.managing, timeout, interval=0.1, what="openbox to manage the display")
+        except BaseException:
+            self.stop()
+            raise
+
+    def managing(self):
+        """True once the window manager has started: it announces itself on the root
+        window before it has looked at the windows already there, and a window mapped in
+        between goes unmanaged; the work area it publishes last."""
+        if self.process.poll() is not None:
+            raise HarnessError(f"openbox exited with {self.process.returncode}")
+        return ("window id #" in root_property(self.display_name, "_NET_SUPPORTING_WM_CHECK")
+                and work_area(self.display_name) is not None)
+
+    def stop(self):
+        _kill_group(getattr(self, "process", None))
+        self.process = None
+        shutil.rmtree(self._config, ignore_errors=True)
+
+
+def root_property(display_name, name):
+    """xprop's line for a property of the root window ("" where it cannot be read)."""
+    result = subprocess.run(["xprop", "-root", name], env=dict(os.environ, DISPLAY=display_name),
+                            stdin=subprocess.DEVNULL, capture_output=True, timeout=10)
+    return result.stdout.decode("latin-1")
+
+
+def work_area(display_name):
+    """The work area the window manager publishes, [x, y, width, height], or None."""
+    numbers = re.findall(r"\d+", root_property(display_name, "_NET_WORKAREA").split("=", 1)[-1])
+    return [int(n) for n in numbers[:4]] if len(numbers) >= 4 else None
+
+
+class DesktopGame(XKeysAndScreen):
+    """One run of the desktop program on its own virtual display, under openbox unless
+    window_manager is False (a bare X server: the window has no frame), with a panel
+    reserving the edges of the screen that panel names ({"bottom": 40, ...}, as
+    x11_window.Panel takes them). stop() (also run by the context manager) ends the
+    game, the panel, the window manager and Xvfb and removes the folder."""
+
+    def __init__(self, program=None, screen=(1024, 768), window_manager=True, panel=None):
         self.program = program or program_path()
         self.screen = screen
+        self.use_window_manager = window_manager
+        self.panel_struts = panel
         self.folder = None
         self.display = None
+        self.window_manager = None
+        self.panel = None
+        self._focus_sink = None
         self.process = None
         self.exit_code = None
         self._stderr = None
@@ -108,6 +164,10 @@ class DesktopGame(XKeysAndScreen):
             if display:
                 self.display = VirtualDisplay(*self.screen)
                 poll(self._display_answers, 20, interval=0.1, what="the X server to answer")
+                if self.use_window_manager:
+                    self.window_manager = WindowManager(self.display.name)
+                if self.panel_struts:
+                    self._add_panel()
             self._stderr = open(os.path.join(self.folder, ".stderr"), "wb")
             environment = self.environment()
             environment.update(env or {})
@@ -118,6 +178,17 @@ class DesktopGame(XKeysAndScreen):
             self.stop()
             raise
         return self
+
+    def _add_panel(self):
+        struts = self.panel_struts
+        self.panel = x11_window.Panel(self.display.name, self.screen, struts)
+        width, height = self.screen
+        left, right = struts.get("left", 0), struts.get("right", 0)
+        top, bottom = struts.get("top", 0), struts.get("bottom", 0)
+        expected = [left, top, width - left - right, height - top - bottom]
+        # The window manager takes the panel out of the work area it publishes.
+        poll(lambda: work_area(self.display.name) == expected, 20, interval=0.1,
+             what=f"the work area {expected}")
 
     def _display_answers(self):
         """True once a client can connect to the virtual display and talk to it."""
@@ -146,6 +217,13 @@ class DesktopGame(XKeysAndScreen):
                     pass
             if self.exit_code is None:
                 self.exit_code = self.process.returncode
+        for connection in (self.panel, self._focus_sink):
+            if connection is not None:
+                connection.close()
+        self.panel = self._focus_sink = None
+        if self.window_manager is not None:
+            self.window_manager.stop()
+            self.window_manager = None
         if self.display is not None:
             self.display.stop()
             self.display = None
@@ -206,19 +284,27 @@ class DesktopGame(XKeysAndScreen):
         return self.xdotool(*args, check=False).split()
 
     def windows_named(self, name):
-        """Ids of the top-level X windows named exactly name, as xwininfo lists them.
-        (SDL names its message boxes in UTF-8, which this xdotool cannot search.)"""
-        out = subprocess.run(["xwininfo", "-root", "-children"], env=self.environment(),
+        """Ids of the X windows named exactly name, as xwininfo lists them, at any depth
+        (a window manager puts each top-level window in a frame of its own). (SDL names
+        its message boxes in UTF-8, which this xdotool cannot search.)"""
+        out = subprocess.run(["xwininfo", "-root", "-tree"], env=self.environment(),
                              capture_output=True, timeout=10).stdout.decode("utf-8", "replace")
         return [m.group(1) for m in re.finditer(r"^\s*(0x[0-9a-f]+) \"(.*)\":", out, re.M)
                 if m.group(2) == name]
 
     def geometry(self, window):
-        """{x, y, width, height} of an X window (its client area: there is no frame
-        without a window manager)."""
-        out = self.xdotool("getwindowgeometry", "--shell", window)
-        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return {k.lower(): int(values[k.upper()]) for k in ("x", "y", "width", "height")}
+        """{x, y, width, height} of an X window on the screen: its client area, without
+        the frame a window manager gives it. (xwininfo's, as xdotool's counts the
+        frame's offset twice for a window in a frame.)"""
+        out = subprocess.run(["xwininfo", "-id", str(window)], env=self.environment(),
+                             capture_output=True, timeout=10).stdout.decode("latin-1")
+        fields = {"x": r"Absolute upper-left X:\s*(-?\d+)",
+                  "y": r"Absolute upper-left Y:\s*(-?\d+)",
+                  "width": r"Width:\s*(\d+)", "height": r"Height:\s*(\d+)"}
+        found = {key: re.search(pattern, out) for key, pattern in fields.items()}
+        if not all(found.values()):
+            raise HarnessError(f"no geometry for the window {window}")
+        return {key: int(match.group(1)) for key, match in found.items()}
 
     def main_window(self, timeout=60.0):
         """The game window once shown: {id, x, y, width, height, area}, area being the
@@ -229,6 +315,18 @@ class DesktopGame(XKeysAndScreen):
         window["area"] = [window["x"], window["y"], window["x"] + window["width"],
                           window["y"] + window["height"]]
         return window
+
+    def frame_extents(self, window):
+        """[left, right, top, bottom] of the window's frame as the window manager says
+        (_NET_FRAME_EXTENTS), or None without a frame."""
+        line = subprocess.run(["xprop", "-id", str(window), "_NET_FRAME_EXTENTS"],
+                              env=self.environment(), capture_output=True,
+                              timeout=10).stdout.decode("latin-1")
+        numbers = re.findall(r"\d+", line.split("=", 1)[-1]) if "=" in line else []
+        return [int(n) for n in numbers] if len(numbers) == 4 else None
+
+    def work_area(self):
+        return work_area(self.display.name)
 
     def xprop(self, window):
         return subprocess.run(["xprop", "-id", str(window)], env=self.environment(),
@@ -268,11 +366,18 @@ class DesktopGame(XKeysAndScreen):
         return window
 
     def unfocus(self):
-        """Gives the keyboard focus to the screen's root window: the game loses it."""
-        out = subprocess.run(["xwininfo", "-root"], env=self.environment(),
-                             capture_output=True, timeout=10).stdout.decode()
-        root = re.search(r"Window id: (0x[0-9a-f]+)", out).group(1)
-        self.xdotool("windowfocus", int(root, 16))
+        """Gives the keyboard focus to another window: the game loses it. (Without a
+        window manager, the screen's root window; with one, a window of the test's,
+        as the manager hands focus given to the root straight back.)"""
+        if self.window_manager is None:
+            out = subprocess.run(["xwininfo", "-root"], env=self.environment(),
+                                 capture_output=True, timeout=10).stdout.decode()
+            root = re.search(r"Window id: (0x[0-9a-f]+)", out).group(1)
+            self.xdotool("windowfocus", int(root, 16))
+            return
+        if self._focus_sink is None:
+            self._focus_sink = x11_window.FocusSink(self.display.name)
+        self.xdotool("windowfocus", "--sync", self._focus_sink.window)
 
     def artifacts_folder(self):
         return artifacts_dir()

@@ -1,11 +1,12 @@
-"""The desktop program's window and life: its size against the display, title, icon
-and fixed size; the fighters on the floor with white hit points; walking; the
-inactive state; the close box; no display at all."""
+"""The desktop program's window and life: its size against the display, with and
+without a window manager's frame and a panel, title, icon and fixed size; the fighters
+on the floor with white hit points; walking; the inactive state; the close box; no
+display at all."""
 
 import time
 import unittest
 
-from desktop_harness import TITLE, DesktopTestCase, poll
+from desktop_harness import TITLE, DesktopGame, DesktopTestCase, poll
 from scenario_support import (WHITE, assert_walks, colour_count, hp_box, lit, standing_box,
                               wait_settled)
 
@@ -13,10 +14,11 @@ QUIET_CONFIG = "ECHOOFF\nBIND 1 RIGHT D\nBIND 1 LEFT A\nBIND 2 LEFT LEFT\n"
 
 
 class WindowTest(DesktopTestCase):
-    def test_window_covers_the_display_with_a_fixed_size_title_and_icon(self):
+    def test_without_a_window_manager_the_window_covers_the_display_with_title_and_icon(self):
+        self.game = DesktopGame(window_manager=False)
         self.game.start(config=QUIET_CONFIG)
         window = self.game.main_window()
-        # No panels on the virtual screen: the usable area is all of it.
+        # No frame and no panels on the bare X server: the client area is the screen.
         self.assertEqual((window["x"], window["y"], window["width"], window["height"]),
                          (0, 0) + self.game.screen)
         props = self.game.xprop(window["id"])
@@ -24,6 +26,38 @@ class WindowTest(DesktopTestCase):
         self.assertIn("program specified minimum size: 1024 by 768", props)
         self.assertIn("program specified maximum size: 1024 by 768", props)
         self.assertIn("_NET_WM_ICON(CARDINAL) = \tIcon (32 x 32)", props)
+
+    def assert_window_and_frame_cover_the_work_area(self, panel=None):
+        """The window with the frame the window manager gives it covers the work area
+        exactly (the screen less the panel), and the floor with both fighters on it is
+        on the screen, above the panel."""
+        self.game = DesktopGame(panel=panel)
+        self.game.start(config=QUIET_CONFIG)
+        window = self.game.main_window()
+        left, right, top, bottom = poll(lambda: self.game.frame_extents(window["id"]), 20,
+                                        what="the frame around the window")
+        self.assertGreater(top, 0, "a title bar")
+        framed = [window["x"] - left, window["y"] - top, window["width"] + left + right,
+                  window["height"] + top + bottom]
+        self.assertEqual(framed, self.game.work_area(), "the framed window against the work area")
+        area = window["area"]
+        shot = wait_settled(self.game, area)
+        shot = self.game.screenshot(save_as=f"{self.id()}.png")
+        for side in (0, 1):
+            feet = max((y for _, y in lit(shot, standing_box(area, side))), default=None)
+            self.assertIsNotNone(feet, f"player {side + 1} drawn")
+            self.assertGreaterEqual(feet, area[3] - 3, f"player {side + 1} on the floor")
+            self.assertGreater(colour_count(shot, hp_box(area, side), WHITE), 10,
+                               f"player {side + 1}'s hit points")
+
+    def test_under_a_window_manager_the_framed_window_fits_the_screen(self):
+        self.assert_window_and_frame_cover_the_work_area()
+
+    def test_with_a_panel_at_the_bottom_the_framed_window_fits_above_it(self):
+        self.assert_window_and_frame_cover_the_work_area(panel={"bottom": 40})
+
+    def test_with_panels_at_the_top_and_left_the_framed_window_fits_beside_them(self):
+        self.assert_window_and_frame_cover_the_work_area(panel={"top": 30, "left": 50})
 
     def test_fighters_stand_on_the_floor_with_white_hit_points_and_walk(self):
         self.game.start(config=QUIET_CONFIG)
