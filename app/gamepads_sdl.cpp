@@ -2,8 +2,9 @@
 // controller mappings (a user can add mappings of his own with SDL's
 // SDL_GAMECONTROLLERCONFIG variable). The subsystem starts when the first frame asks
 // for the pads. Controllers are looked for at every frame, so one plugged in plays from
-// the next frame; pad 1 is the first found and pad 2 the second, and each keeps its
-// number until it is pulled out, whatever happens to the other.
+// the next frame (also one plugged in while the game waited for an event: no frame ran,
+// and the next finds it); pad 1 is the first found and pad 2 the second, and each keeps
+// its number until it is pulled out, whatever happens to the other.
 #include "app/gamepads_sdl.h"
 #include "app/gamepads.h"
 
@@ -18,6 +19,11 @@ PadSlots slots; // by joystick instance id
 
 void start() {
     startTried = true;
+    // The pads are read, and plugged-in or pulled-out ones noticed, by the update at
+    // every frame (readGamepads). Left to SDL, its event waiting would update them
+    // too, and to do so would wake every millisecond once a pad is plugged in: the
+    // paused game and the console would spin instead of sleeping until an event.
+    SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
     started = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
 }
 
