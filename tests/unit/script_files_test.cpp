@@ -141,6 +141,54 @@ TEST_F(ScriptFilesTest, NamesWithLettersBeyondAsciiKeepTheirBytes) {
     EXPECT_EQ(consoleText, "");
 }
 
+// Names typed in the console hold 8-bit characters (code page 1252), which these file
+// systems do not use; and Windows drops the blanks and dots a name ends in. A name
+// not found as it is is tried both ways, while a file named exactly as typed wins.
+TEST_F(ScriptFilesTest, NamesNotFoundAsTypedAreTriedInUtf8AndWithoutTrailingBlanks) {
+    folder.write("\xc3\xbc"
+                 "ber.cfg",
+                 "ECHO UBER\n");                          // "über.cfg" in UTF-8
+    folder.write("\xe2\x82\xac.cfg", "ECHO EURO\n");      // "€.cfg"
+    folder.write("caf\xc3\xa9.cfg", "ECHO UTF-8 CAFE\n"); // "café.cfg"
+    folder.write("caf\xe9.cfg", "ECHO 8-BIT CAFE\n");     // the same, 8-bit
+    folder.write("duel.cfg", "ECHO DUEL\n");
+    folder.write("trail.cfg", "ECHO TRIMMED\n");
+    folder.write("trail.cfg ", "ECHO EXACT\n");
+    std::filesystem::create_directories(folder.path() / "d\xc3\xa9j\xc3\xa0");
+    folder.write("d\xc3\xa9j\xc3\xa0/notes.txt", "in a folder\n");
+    struct Case {
+        std::string line;
+        std::string printed;
+    };
+    const Case cases[] = {
+        {"exec \xfc"
+         "ber.cfg",
+         "'UBER\r\n"},
+        {"EXEC \x80.CFG", "'EURO\r\n"},
+        {"EXEC CAF\xe9.CFG", "'8-BIT CAFE\r\n"},
+        {"EXEC DUEL.CFG ", "'DUEL\r\n"},
+        {"EXEC DUEL.CFG. .", "'DUEL\r\n"},
+        {"EXEC TRAIL.CFG ", "'EXACT\r\n"},
+        {"EXEC TRAIL.CFG..", "'TRIMMED\r\n"},
+        {"EXEC \xfc"
+         "BER.CFG  ",
+         "'UBER\r\n"},
+        {"SHOWFILE D\xe9J\xe0/NOTES.TXT ", "in a folder\r\n\r\n\r\n"},
+        // Only blanks and dots at the end go; a name of dots is no name.
+        {"EXEC  DUEL.CFG", ""},
+        {"EXEC DUEL.CF G", ""},
+        {"EXEC DUEL.CFG/", ""},
+        {"EXEC ..", ""},
+        {"EXEC . ", ""},
+    };
+    run("ECHOOFF");
+    for (const Case& c : cases) {
+        consoleText.clear();
+        run(c.line);
+        EXPECT_EQ(consoleText, c.printed) << c.line;
+    }
+}
+
 TEST_F(ScriptFilesTest, ConfigurationOnlyCommentsBindsNothing) {
     startGame("// only comments\n\n// and empty lines\n");
     EXPECT_TRUE(headless_platform::messageBoxes.empty());
