@@ -17,3 +17,11 @@ double wordToReal(std::string_view word) {
     const std::string text(word);
     return std::strtod(text.c_str(), nullptr);
 }
+
+bool isWholeNumber(std::string_view word) {
+    if (!word.empty() && (word.front() == '+' || word.front() == '-')) word.remove_prefix(1);
+    if (word.empty()) return false;
+    for (const char c : word)
+        if (c < '0' || c > '9') return false;
+    return true;
+}

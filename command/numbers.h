@@ -8,5 +8,9 @@
 // Integers beyond the range of int are clamped to it (atoi's overflow is undefined).
 int wordToInt(std::string_view word);
 
+// True for a word that is a whole number written plainly: an optional sign and one or
+// more digits, nothing else ("00", "-0", "40"; not "0.0", "0X" or "").
+bool isWholeNumber(std::string_view word);
+
 // May be infinite or not a number (the C library reads "1E999", "INF" and "NAN").
 double wordToReal(std::string_view word);

@@ -119,11 +119,12 @@ CommandOutcome SetVariable(CommandContext& context) {
                 player->setJumpVelocity(static_cast<float>(x));
         }
     } else if (name == "VOLUME") {
-        // 0 to 100; like the real variables, only the word "0" means zero, so a
-        // word that is no number leaves the sound as it is instead of silencing it.
+        // 0 to 100. A word that reads as 0 silences only when it is a whole number
+        // ("0", "00", "-0"), so a word that is no number ("LOUD", "0X", "0.0") leaves
+        // the sound as it is instead of silencing it.
         const std::string& value = words.next();
         const int n = wordToInt(value);
-        if (n >= 0 && n <= 100 && (n != 0 || value == "0")) setSoundVolume(n);
+        if (n >= 0 && n <= 100 && (n != 0 || isWholeNumber(value))) setSoundVolume(n);
     }
     return CommandOutcome::Next;
 }

@@ -2,6 +2,7 @@
 
 #include "command/numbers.h"
 #include "config/key_bindings.h"
+#include "sound/sound.h"
 
 #include <climits>
 #include <cmath>
@@ -28,6 +29,28 @@ TEST(WordToInt, ReadsLikeTheCLibraryClampedToInt) {
         {"0X10", 0}, // decimal only
     };
     for (const Case& c : cases) EXPECT_EQ(wordToInt(c.word), c.value) << c.word;
+}
+
+// SET VOLUME takes a word reading 0 as silence only when it is a whole number.
+TEST_F(CommandTest, VolumeZeroIsAnyWholeNumberSpellingOfIt) {
+    startGame();
+    struct Case {
+        const char* word;
+        bool whole;
+        int volume; // after SET VOLUME 40, then SET VOLUME <word>
+    };
+    const Case cases[] = {
+        {"0", true, 0},     {"00", true, 0},     {"000", true, 0},   {"-0", true, 0},
+        {"+0", true, 0},    {"-00", true, 0},    {"100", true, 100}, {"007", true, 7},
+        {"0.0", false, 40}, {"0X", false, 40},   {"-", false, 40},   {"", false, 40},
+        {"+-0", false, 40}, {"LOUD", false, 40}, {"-1", true, 40},   {"101", true, 40},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(isWholeNumber(c.word), c.whole) << c.word;
+        run("SET VOLUME 40");
+        run(std::string("SET VOLUME ") + c.word);
+        EXPECT_EQ(soundVolume(), c.volume) << c.word;
+    }
 }
 
 TEST(WordToReal, ReadsLikeTheCLibrary) {
