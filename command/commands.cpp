@@ -8,6 +8,7 @@
 #include "config/file_display.h"
 #include "config/key_bindings.h"
 #include "config/script_files.h"
+#include "demo/demo_session.h"
 #include "game/player.h"
 
 std::string RestOfCommand(const CommandContext& context) {
@@ -81,6 +82,35 @@ CommandOutcome help(CommandContext& context) {
     return CommandOutcome::Next;
 }
 
+// Demos. The file name is everything after the first blank, trailing blanks dropped.
+std::string demoFileArgument(const CommandContext& context) {
+    if (context.firstBlank == noPosition) return {};
+    std::string name = RestOfCommand(context);
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    return name;
+}
+
+CommandOutcome printLine(const std::string& line) {
+    if (!line.empty()) insertConsoleText(line + "\r\n");
+    return CommandOutcome::Next;
+}
+
+CommandOutcome record(CommandContext& context) {
+    return printLine(startRecording(demoFileArgument(context)));
+}
+
+CommandOutcome stop(CommandContext&) {
+    return printLine(stopRecording());
+}
+
+CommandOutcome playDemoCommand(CommandContext& context) {
+    return printLine(playDemo(demoFileArgument(context)));
+}
+
+CommandOutcome timeDemoCommand(CommandContext& context) {
+    return printLine(timeDemo(demoFileArgument(context)));
+}
+
 struct CommandEntry {
     std::string_view name;
     CommandOutcome (*run)(CommandContext&);
@@ -92,6 +122,8 @@ constexpr CommandEntry commandTable[] = {
     {"EXEC", exec},      {"QUIT", quit},         {"ALIAS", DefineAlias}, {"REMALIAS", RemoveAlias},
     {"ECHO", echo},      {"ECHOOFF", echoOff},   {"ECHO_OFF", echoOff},  {"ECHOON", echoOn},
     {"ECHO_ON", echoOn}, {"SHOWFILE", showFile}, {"HELP", help},
+    {"RECORD", record},  {"STOP", stop},         {"PLAYDEMO", playDemoCommand},
+    {"TIMEDEMO", timeDemoCommand},
 };
 
 } // namespace
