@@ -1,5 +1,6 @@
 #include "graphics/bmp_file.h"
 
+#include <algorithm>
 #include <bit>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +8,8 @@
 namespace {
 
 constexpr std::uint32_t compressionNone = 0;      // BI_RGB
+constexpr std::uint32_t compressionRle8 = 1;      // BI_RLE8
+constexpr std::uint32_t compressionRle4 = 2;      // BI_RLE4
 constexpr std::uint32_t compressionBitfields = 3; // BI_BITFIELDS
 constexpr std::size_t fileHeaderSize = 14;
 constexpr std::uint32_t coreHeaderSize = 12;
@@ -64,7 +67,12 @@ struct Header {
     int bitsPerPixel = 0;
     std::uint32_t compression = compressionNone;
     std::uint32_t coloursUsed = 0;
+    std::uint32_t imageSize = 0; // the bytes of the pixels; 0 when the file leaves it out
     std::uint64_t pixelOffset = 0;
+
+    bool runLength() const {
+        return compression == compressionRle8 || compression == compressionRle4;
+    }
 };
 
 bool knownHeaderSize(std::uint32_t size) {
@@ -91,14 +99,22 @@ bool readHeader(const Bytes& in, Header& header) {
         planes = in.u16(26);
         header.bitsPerPixel = in.u16(28);
         header.compression = in.u32(30);
+        header.imageSize = in.u32(34);
         header.coloursUsed = in.u32(46);
     }
     if (planes != 1) return false;
 
     switch (header.bitsPerPixel) {
-    case 1:
     case 4:
-    case 8:
+    case 8: {
+        // Run-length encoded images are stored bottom-up only, as Windows reads them.
+        const std::uint32_t runLength =
+            header.bitsPerPixel == 8 ? compressionRle8 : compressionRle4;
+        if (header.compression == runLength && header.height > 0) break;
+        if (header.compression != compressionNone) return false;
+        break;
+    }
+    case 1:
     case 24:
         if (header.compression != compressionNone) return false;
         break;
@@ -116,6 +132,77 @@ bool readHeader(const Bytes& in, Header& header) {
     const std::int64_t rows = header.height < 0 ? -header.height : header.height;
     return header.width > 0 && rows > 0 && header.width <= maxBmpSide && rows <= maxBmpSide &&
            header.width * rows <= maxBmpPixels;
+}
+
+// Draws a run-length encoded image (8 or 4 bits a pixel) into `image`, whose pixels
+// start black. Pairs of bytes: a count and a colour (two colours for 4 bits, taken in
+// turn), or 0 and an escape: 0 ends the line, 1 ends the image, 2 moves right and up
+// by the next two bytes, 3 or more is that many pixels stored one by one, padded to
+// a whole number of 16-bit words.
+//
+// Pixels that no run reaches stay black (and so transparent in the game); a run that
+// goes past the right edge loses its excess rather than wrapping to the next row. A
+// file that ends early, or whose line ends or moves go past the top row, keeps what
+// it drew so far, as a picture saved with a cut-off end still shows its first rows.
+// The only thing refused is a colour the palette does not have, as for
+// uncompressed images.
+bool drawRunLength(const Bytes& in, std::uint64_t at, std::uint64_t end, int bitsPerPixel,
+                   const std::vector<std::uint32_t>& palette, BmpImage& image) {
+    const std::int64_t width = image.width;
+    const std::int64_t rows = image.height;
+    std::int64_t x = 0;
+    std::int64_t row = 0; // counted from the bottom
+    const auto has = [&](std::uint64_t count) { return count <= end - at; };
+    // The colour of the i-th pixel of a run whose byte is `byte`.
+    const auto indexOf = [bitsPerPixel](unsigned byte, unsigned i) {
+        if (bitsPerPixel == 8) return byte;
+        return i % 2 == 0 ? byte >> 4 : byte & 0x0Fu;
+    };
+    // Draws one pixel where the image has a place for it; false for a colour the
+    // palette does not have.
+    const auto put = [&](unsigned index) {
+        if (index >= palette.size()) return false;
+        if (x < width) {
+            const std::int64_t y = rows - 1 - row;
+            image.pixels[static_cast<std::size_t>(y * width + x)] = palette[index];
+        }
+        ++x;
+        return true;
+    };
+
+    while (row < rows && has(2)) {
+        const unsigned count = in.u8(at);
+        const unsigned value = in.u8(at + 1);
+        at += 2;
+        if (count > 0) { // a run of one colour, or of two in turn
+            for (unsigned i = 0; i < count && i < 2; ++i)
+                if (indexOf(value, i) >= palette.size()) return false;
+            const std::int64_t drawn = std::clamp<std::int64_t>(width - x, 0, count);
+            for (unsigned i = 0; i < drawn; ++i) put(indexOf(value, i));
+            x += count - drawn;
+        } else if (value == 0) { // end of the line
+            x = 0;
+            ++row;
+        } else if (value == 1) { // end of the image
+            break;
+        } else if (value == 2) { // a move right and up
+            if (!has(2)) break;
+            x += in.u8(at);
+            row += in.u8(at + 1);
+            at += 2;
+        } else { // `value` pixels stored one by one, padded to 16 bits
+            const std::uint64_t bytes = bitsPerPixel == 8 ? value : (value + 1) / 2;
+            for (unsigned i = 0; i < value; ++i) {
+                const std::uint64_t byte = bitsPerPixel == 8 ? i : i / 2;
+                if (!has(byte + 1)) return true; // the file ends inside the run
+                if (!put(indexOf(in.u8(at + byte), i))) return false;
+            }
+            const std::uint64_t stored = bytes + (bytes & 1);
+            if (!has(stored)) break;
+            at += stored;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -170,9 +257,25 @@ std::optional<BmpImage> decodeBmp(const std::uint8_t* data, std::size_t size) {
         }
     }
 
-    // The pixel rows must lie wholly after the headers and inside the file.
     const std::int64_t width = header.width;
     const std::int64_t rows = header.height < 0 ? -header.height : header.height;
+    if (header.runLength()) {
+        // The encoded pixels start after the headers and end with the file, or
+        // earlier where the header gives their size.
+        if (header.pixelOffset < tableOffset || header.pixelOffset > size) return std::nullopt;
+        std::uint64_t end = size;
+        if (header.imageSize != 0 && header.imageSize < end - header.pixelOffset)
+            end = header.pixelOffset + header.imageSize;
+        BmpImage image;
+        image.width = static_cast<int>(width);
+        image.height = static_cast<int>(rows);
+        image.pixels.assign(static_cast<std::size_t>(width * rows), 0);
+        if (!drawRunLength(in, header.pixelOffset, end, header.bitsPerPixel, palette, image))
+            return std::nullopt;
+        return image;
+    }
+
+    // The pixel rows must lie wholly after the headers and inside the file.
     const std::uint64_t rowBytes =
         ((static_cast<std::uint64_t>(width) * header.bitsPerPixel + 31) / 32) * 4;
     if (header.pixelOffset < tableOffset ||

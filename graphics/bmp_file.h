@@ -3,9 +3,11 @@
 // Reads uncompressed images of 1, 4, 8, 16, 24 and 32 bits per pixel, stored
 // bottom-up or top-down, with the 12-byte core header, the 40-byte information
 // header or one of the larger ones (52, 56, 108, 124 bytes), palettes and 16/32-bit
-// colour masks. Anything else, and every malformed, truncated or oversized file,
-// gives no image: the reader never trusts a size in the file without checking it
-// against the bytes actually there.
+// colour masks, and 8- and 4-bit images compressed with run-length encoding (stored
+// bottom-up). Anything else, and every malformed, truncated or oversized file, gives
+// no image: the reader never trusts a size in the file without checking it against
+// the bytes actually there. (A compressed image cut short is the one exception: it
+// keeps what it drew, see bmp_file.cpp.)
 #pragma once
 
 #include <cstddef>

@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace {
@@ -23,6 +25,10 @@ struct BmpWriter {
     std::uint32_t coloursUsed = 0;
     std::vector<std::uint32_t> palette; // 0x00RRGGBB
     std::array<std::uint32_t, 3> masks{};
+    // Pixels written as they are, in place of rows made from `value`: the data of a
+    // run-length encoded file.
+    std::optional<std::vector<std::uint8_t>> encoded;
+    std::uint32_t imageSize = 0;
     // The stored value of pixel (x, y) from the top left: a palette index, a packed
     // 16/32-bit value, or a 0x00RRGGBB colour for 24 bits.
     std::function<std::uint32_t(int, int)> value = [](int x, int y) {
@@ -52,7 +58,7 @@ struct BmpWriter {
             put(1, 2);
             put(static_cast<std::uint32_t>(bits), 2);
             put(compression, 4);
-            put(0, 4);
+            put(imageSize, 4);
             put(2835, 4);
             put(2835, 4);
             put(coloursUsed, 4);
@@ -64,6 +70,12 @@ struct BmpWriter {
         }
         for (std::uint32_t colour : palette) put(colour, headerSize == 12 ? 3 : 4);
         const std::size_t pixelOffset = out.size();
+        if (encoded) {
+            out.insert(out.end(), encoded->begin(), encoded->end());
+            patch(out, 2, static_cast<std::uint32_t>(out.size()));
+            patch(out, 10, static_cast<std::uint32_t>(pixelOffset));
+            return out;
+        }
 
         const std::size_t rowBytes = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
         for (int stored = 0; stored < height; ++stored) {
@@ -95,6 +107,26 @@ struct BmpWriter {
 
 std::optional<BmpImage> decode(const std::vector<std::uint8_t>& bytes) {
     return decodeBmp(bytes.data(), bytes.size());
+}
+
+// The palette of the run-length tests: index 0 is a colour, not black, so a pixel
+// that no run reaches (black) tells apart from one drawn with colour 0.
+std::uint32_t paletteColour(std::uint32_t index) {
+    return 0x00100000u * index + 0x00000011u;
+}
+
+// A run-length encoded file of 8 or 4 bits a pixel, 5 x 3 unless changed after, with
+// a palette of 16 colours.
+void runLength(BmpWriter& f, int bits, std::vector<std::uint8_t> data) {
+    f.bits = bits;
+    f.compression = bits == 8 ? 1 : 2;
+    f.width = 5;
+    f.height = 3;
+    f.coloursUsed = 16;
+    f.palette.clear();
+    for (std::uint32_t i = 0; i < 16; ++i) f.palette.push_back(paletteColour(i));
+    if (bits == 8) f.coloursUsed = 3, f.palette.resize(3);
+    f.encoded = std::move(data);
 }
 
 struct LoadCase {
@@ -220,6 +252,148 @@ TEST(BmpFile, LoadsEverySupportedLayoutWithTheRightPixels) {
     }
 }
 
+// Pictures as rows from the top: a hexadecimal digit is that palette colour, '.' a
+// pixel no run reached (black).
+struct RunLengthCase {
+    const char* name;
+    int bits;
+    int width;
+    int height;
+    std::vector<std::uint8_t> data;
+    std::vector<const char*> picture;
+    std::uint32_t imageSize = 0;
+};
+
+TEST(BmpFile, RunLengthEncodedImagesDrawAsWindowsDrawsThem) {
+    const RunLengthCase cases[] = {
+        {"8-bit: runs, one by one with padding, a move, the end",
+         8,
+         5,
+         3,
+         {0x03, 0x01, 0x02, 0x02, 0x00, 0x00, // bottom row: 1 1 1 2 2
+          0x00, 0x03, 0x02, 0x00, 0x01, 0x00, // then 2 0 1, padded to 4 bytes
+          0x00, 0x02, 0x01, 0x01, 0x02, 0x02, // 1 right and 1 up: 2, and one past the edge
+          0x00, 0x01, 0x01, 0x01},            // the end; the last pair is not read
+         {"....2", "201..", "11122"}},
+        {"4-bit: two colours in turn, one by one with padding",
+         4,
+         6,
+         2,
+         {0x05, 0x12, 0x00, 0x00,             // 1 2 1 2 1
+          0x00, 0x03, 0x34, 0x50, 0x01, 0xF0, // 3 4 5, then a run of one F
+          0x00, 0x01},
+         {"345F..", "12121."}},
+        {"4-bit: one by one, an odd count padded",
+         4,
+         6,
+         1,
+         {0x00, 0x05, 0xAB, 0xCD, 0xE0, 0x00, 0x01, 0x77, 0x00, 0x01},
+         {"ABCDE7"}},
+        {"runs past the right edge lose the rest, not wrapping",
+         8,
+         3,
+         2,
+         {0x05, 0x01, 0x00, 0x00, 0x00, 0x04, 0x01, 0x02, 0x00, 0x01, 0x00, 0x01},
+         {"120", "111"}},
+        {"a move past the top ends the image",
+         8,
+         3,
+         2,
+         {0x01, 0x01, 0x00, 0x02, 0x00, 0x05, 0x03, 0x02},
+         {"...", "1.."}},
+        {"a move past the right edge draws nothing until the line ends",
+         8,
+         3,
+         2,
+         {0x00, 0x02, 0x09, 0x00, 0x02, 0x02, 0x00, 0x00, 0x01, 0x01},
+         {"1..", "..."}},
+        {"lines past the top are not drawn",
+         8,
+         3,
+         1,
+         {0x01, 0x01, 0x00, 0x00, 0x01, 0x02, 0x00, 0x01},
+         {"1.."}},
+        {"no end mark: the data ends the image", 8, 3, 1, {0x01, 0x02}, {"2.."}},
+        {"cut inside a run of pixels one by one: what is there is kept",
+         8,
+         3,
+         2,
+         {0x02, 0x01, 0x00, 0x00, 0x00, 0x05, 0x02, 0x00},
+         {"20.", "11."}},
+        {"cut inside a move", 8, 3, 1, {0x01, 0x01, 0x00, 0x02, 0x01}, {"1.."}},
+        {"the header's image size bounds the data",
+         8,
+         3,
+         1,
+         {0x01, 0x01, 0x01, 0x02, 0x00, 0x01},
+         {"1.."},
+         2},
+        {"an image size past the file is the file",
+         8,
+         3,
+         1,
+         {0x01, 0x01, 0x01, 0x02},
+         {"12."},
+         1000},
+        {"no data at all", 4, 2, 2, {}, {"..", ".."}},
+    };
+    for (const RunLengthCase& c : cases) {
+        BmpWriter f;
+        runLength(f, c.bits, c.data);
+        f.width = c.width;
+        f.height = c.height;
+        f.imageSize = c.imageSize;
+        const std::optional<BmpImage> image = decode(f.bytes());
+        ASSERT_TRUE(image.has_value()) << c.name;
+        ASSERT_EQ(image->width, c.width) << c.name;
+        ASSERT_EQ(image->height, c.height) << c.name;
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x) {
+                const char want = c.picture[static_cast<std::size_t>(y)][x];
+                const std::uint32_t colour =
+                    want == '.' ? 0u
+                                : paletteColour(static_cast<std::uint32_t>(
+                                      std::stoi(std::string(1, want), nullptr, 16)));
+                EXPECT_EQ(image->pixels[static_cast<std::size_t>(y * c.width + x)], colour)
+                    << c.name << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
+// Whatever follows a run-length header, the reader stays inside the file and the
+// image (the sanitizers watch), and gives a whole image or none.
+TEST(BmpFile, RunLengthDataOfAnyBytesIsReadSafely) {
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<std::uint8_t>(seed >> 24);
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<std::uint8_t> data(next() % 64);
+        // Mostly small counts and escapes, so that every kind of pair comes up.
+        for (std::uint8_t& byte : data) byte = next() % 4 == 0 ? next() : next() % 6;
+        BmpWriter f;
+        runLength(f, round % 2 == 0 ? 8 : 4, data);
+        f.width = 1 + next() % 7;
+        f.height = 1 + next() % 5;
+        if (round % 3 == 0) f.coloursUsed = 0, f.palette.resize(round % 2 == 0 ? 256 : 16);
+        const std::optional<BmpImage> image = decode(f.bytes());
+        if (image) {
+            ASSERT_EQ(image->pixels.size(),
+                      static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.height));
+        }
+    }
+}
+
+// The fuzz target's seeds are files the reader takes, one of each kind it knows.
+TEST(BmpFile, FuzzSeedsAreValidPictures) {
+    const std::filesystem::path corpus =
+        std::filesystem::path(BRAWLEX_SOURCE_DIR) / "tests/fuzz/bmp_corpus";
+    for (const char* name : {"rle8.bmp", "rle4.bmp", "bitfields16.bmp", "bitfields32.bmp"})
+        EXPECT_TRUE(readBmpFile((corpus / name).string().c_str()).has_value()) << name;
+}
+
 TEST(BmpFile, TrailingBytesAfterThePixelsAreAllowed) {
     std::vector<std::uint8_t> bytes = BmpWriter{}.bytes();
     bytes.resize(bytes.size() + 100, 0xEE);
@@ -274,8 +448,30 @@ TEST(BmpFile, MalformedFilesGiveNoImage) {
         {"two planes", none, [](auto& b) { b[26] = 2; }},
         {"2 bits per pixel", none, [](auto& b) { b[28] = 2; }},
         {"64 bits per pixel", none, [](auto& b) { b[28] = 64; }},
-        {"run-length 8-bit", indexed, [](auto& b) { put32(b, 30, 1); }},
-        {"run-length 4-bit", none, [](auto& b) { b[28] = 4, put32(b, 30, 2); }},
+        {"run-length 8-bit on 24 bits", none, [](auto& b) { put32(b, 30, 1); }},
+        {"run-length 4-bit on 8 bits", indexed, [](auto& b) { put32(b, 30, 2); }},
+        {"run-length 4-bit without its palette", none, [](auto& b) { b[28] = 4, put32(b, 30, 2); }},
+        {"run-length top-down",
+         [](BmpWriter& f) {
+             runLength(f, 8, {0, 1}), f.topDown = true;
+         },
+         intact},
+        {"run-length colour past the palette",
+         [](BmpWriter& f) {
+             runLength(f, 8, {2, 3});
+         },
+         intact},
+        {"run-length 4-bit second colour past the palette",
+         [](BmpWriter& f) {
+             runLength(f, 4, {2, 0x15});
+             f.coloursUsed = 3, f.palette.resize(3);
+         },
+         intact},
+        {"run-length colour past the palette, one by one",
+         [](BmpWriter& f) {
+             runLength(f, 8, {0, 3, 1, 1, 7, 0});
+         },
+         intact},
         {"masks on 24 bits", none, [](auto& b) { put32(b, 30, 3); }},
         {"embedded JPEG", none, [](auto& b) { put32(b, 30, 4); }},
         {"palette index out of range",
