@@ -1,6 +1,7 @@
 // SET: the game variables the command language can change.
 #include "command/variables.h"
 
+#include "ai/cpu_players.h"
 #include "command/numbers.h"
 #include "game/game_state.h"
 #include "game/player.h"
@@ -118,6 +119,15 @@ CommandOutcome SetVariable(CommandContext& context) {
             if ((x != 0 || value == "0") && fitsFloat(x))
                 player->setJumpVelocity(static_cast<float>(x));
         }
+    } else if (name == "CPU") {
+        // SET CPU <player> <OFF|EASY|NORMAL|HARD>. A setting of the program like
+        // VOLUME: RESTART and RESET leave it. There are no network matches yet; when
+        // there are, this is where the computer is refused for either player, with a
+        // line saying so.
+        const int number = wordToInt(words.next());
+        CpuLevel level;
+        if ((number == 1 || number == 2) && cpuLevelFromName(words.next().c_str(), level))
+            setCpuLevel(number - 1, level);
     } else if (name == "VOLUME") {
         // 0 to 100. A word that reads as 0 silences only when it is a whole number
         // ("0", "00", "-0"), so a word that is no number ("LOUD", "0X", "0.0") leaves
