@@ -39,7 +39,8 @@ void runFrame();
 
 // The steps of runFrame, for drivers of their own.
 // Plays a simulated frame's sounds in order and, when `showBoxes`, shows its death
-// boxes where they opened (each followed by every key up).
+// boxes after the sounds heard before them (each followed by every key up). runFrame
+// itself shows a box in the middle of the frame, where it opens.
 void playFrameEvents(const FrameEvents& events, bool showBoxes);
 // Draws the live game after a simulated frame: bullets at each of their sub-steps,
 // then both players. Changes no game state.

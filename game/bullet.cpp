@@ -2,9 +2,9 @@
 #include "game/bullet.h"
 
 #include "app/app_state.h"
+#include "game/game_events.h"
 #include "game/player.h"
 #include "graphics/renderer.h"
-#include "sound/sound.h"
 
 namespace {
 
@@ -46,23 +46,27 @@ bool Bullet::step(bool hitTest) {
     const Zone legs{L + 1, T + 2 * ((B - T) / 3), R - 1, B};
 
     if (inside(x, y, head)) {
-        raiseSound(SoundEffect::HitHead, target.side);
+        gameSound(SoundEffect::HitHead, target.side);
         target.damage(3, CauseHeadshot);
         return false;
     }
     if (inside(x, y, body)) {
-        raiseSound(SoundEffect::HitBody, target.side);
+        gameSound(SoundEffect::HitBody, target.side);
         target.damage(2, CauseBullet);
         return false;
     }
     if (inside(x, y, legs)) {
-        raiseSound(SoundEffect::HitLegs, target.side);
+        gameSound(SoundEffect::HitLegs, target.side);
         target.damage(1, CauseBullet);
         return false;
     }
     return true;
 }
 
-void Bullet::draw(Renderer& renderer) const {
-    renderer.setPixel(truncateToInt(x), truncateToInt(y), rgb(255, 255, 255));
+BulletPixel Bullet::pixel() const {
+    return {truncateToInt(x), truncateToInt(y)};
+}
+
+void drawBulletPixel(Renderer& renderer, BulletPixel pixel) {
+    renderer.setPixel(pixel.x, pixel.y, rgb(255, 255, 255));
 }

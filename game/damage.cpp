@@ -1,15 +1,13 @@
 // Damage, the dead player's timer, the death message and the restart after it.
 #include "game/damage.h"
 
-#include "app/app_state.h"
-#include "app/key_state.h"
 #include "app/platform.h"
+#include "game/game_events.h"
+#include "game/game_state.h"
 #include "game/player.h"
-#include "sound/sound.h"
 
 #include <cstdint>
 #include <limits>
-#include <random>
 
 namespace {
 
@@ -53,10 +51,9 @@ DeathMessage composeDeathMessage(int side, int cause, unsigned phrase) {
 }
 
 unsigned randomPhrase() {
-    // A generator of our own rather than the C library's shared one, seeded once
-    // from the tick count just before the first phrase of the run is picked.
-    static std::minstd_rand generator(tickCount());
-    return static_cast<unsigned>(generator() % 3);
+    // A generator of our own, part of the game state, so that a replayed death
+    // names the same phrase. The frame driver seeds it from the tick count.
+    return static_cast<unsigned>(deathPhrases.next() % 3);
 }
 
 void Player::damage(int amount, int cause) {
@@ -82,13 +79,15 @@ void Player::deathStep() {
     const bool phrased = deathCause == CauseHeadshot || deathCause == CauseSword;
     const DeathMessage message =
         composeDeathMessage(side, deathCause, phrased ? randomPhrase() : 0);
-    // Heard as the box opens; while it is open no frame runs, so nothing new starts.
-    raiseSound(SoundEffect::Death, side);
-    showMessageBox(mainWindow, message.text.c_str(), message.caption.c_str(), message.style);
+    // The program plays the death sound and shows the box here, between this
+    // player's update and the rest of the frame; the box swallows the key releases,
+    // so no key counts as held in the new game (simulateFrame empties the inputs of
+    // the updates that follow).
+    gameDeath(side, message);
 
-    // The box swallowed the key releases: no key counts as held in the new game.
-    initPlayersForNewGame();
-    clearKeyState();
+    // A new game, as restartGame but keeping the art: the simulation loads nothing.
+    players[0].resetForNewGame(0.0f, 0.0f, 0, 1);
+    players[1].resetForNewGame(0.0f, 0.0f, 1, 2);
     restorePlayersFromSnapshot();
     deathTimer = 0;
 }

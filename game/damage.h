@@ -14,5 +14,5 @@ struct DeathMessage {
 // the three phrases of a head shot or a sword kill (taken modulo 3).
 DeathMessage composeDeathMessage(int side, int cause, unsigned phrase);
 
-// A random phrase index; the generator is seeded from the tick count on first use.
+// A random phrase index from the game state's generator (deathPhrases).
 unsigned randomPhrase();

@@ -15,3 +15,18 @@ void takeConfigSnapshot() {
         configSnapshot.players[i].y = truncateToInt(at.y);
     }
 }
+
+CentreOffsets centreOffsets{};
+PhraseGenerator deathPhrases{};
+std::uint32_t framesSimulated = 0;
+
+void PhraseGenerator::seed(std::uint32_t s) {
+    value = s % modulus;
+    if (value == 0) value = 1;
+}
+
+std::uint32_t PhraseGenerator::next() {
+    if (value == 0) value = 1; // never seeded: as the default seed
+    value = static_cast<std::uint32_t>((static_cast<std::uint64_t>(value) * 48271u) % modulus);
+    return value;
+}

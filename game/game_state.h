@@ -1,4 +1,5 @@
-// Game-wide settings shared by both players.
+// Game-wide settings shared by both players, and the other live parts of the game
+// state that belong to neither player (game/simulation.h gathers them into a value).
 #pragma once
 
 #include <cstdint>
@@ -24,3 +25,29 @@ extern ConfigSnapshot configSnapshot;
 
 // Records the players' current aim, facing and position into configSnapshot.
 void takeConfigSnapshot();
+
+// The generator of the death phrases: the minimal standard generator (multiplier
+// 48271, modulus 2^31 - 1), kept as its one number so that it is part of the state.
+// 0 means not seeded yet; the frame driver seeds it from the tick count before the
+// first frame, and an unseeded generator in a simulated state behaves as seed 1.
+struct PhraseGenerator {
+    std::uint32_t value = 0;
+
+    static constexpr std::uint32_t modulus = 2147483647u;
+    void seed(std::uint32_t s); // as the standard engine's seed(s): 0 mod m becomes 1
+    std::uint32_t next();       // the next number, 1 .. modulus - 1
+    bool seeded() const { return value != 0; }
+};
+
+// Where a hero's centre lies within his frame, taken from the first player that asks
+// and kept for the run (both players load the same bitmap).
+struct CentreOffsets {
+    std::uint8_t taken = 0;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+// The live values of the two above, and the number of frames simulated.
+extern CentreOffsets centreOffsets;
+extern PhraseGenerator deathPhrases;
+extern std::uint32_t framesSimulated;

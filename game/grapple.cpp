@@ -2,8 +2,7 @@
 #include "game/player.h"
 
 #include "app/app_state.h"
-#include "config/key_bindings.h"
-#include "sound/sound.h"
+#include "game/game_events.h"
 
 #include <cmath>
 
@@ -21,8 +20,8 @@ bool strictlyInside(PointF p, const Bounds& b) {
 
 } // namespace
 
-void Player::grappleKeyStep(const std::uint8_t* keys) {
-    if (held(ActionGrapple, keys)) {
+void Player::grappleKeyStep(PlayerInput input) {
+    if (input.has(InputGrapple)) {
         if (grappleState == GrappleNone) {
             grappleControl(true, true);
             grappleKeyReleased = 0;
@@ -44,7 +43,7 @@ void Player::grappleControl(bool engage, bool byKey) {
     }
     if (!engage) {
         // The hook is dropped; the speed of the last grapple move is kept.
-        if (grappleState != GrappleNone) raiseSound(SoundEffect::HookDropped, side);
+        if (grappleState != GrappleNone) gameSound(SoundEffect::HookDropped, side);
         grappleCharge = 0;
         grappleState = GrappleNone;
         return;
@@ -75,8 +74,8 @@ void Player::grappleControl(bool engage, bool byKey) {
     }
     hookEndX = p.x;
     hookEndY = p.y;
-    raiseSound(SoundEffect::HookThrown, side);
-    raiseSound(hit ? SoundEffect::HookOpponent : SoundEffect::HookEdge, side);
+    gameSound(SoundEffect::HookThrown, side);
+    gameSound(hit ? SoundEffect::HookOpponent : SoundEffect::HookEdge, side);
 
     if (hit) {
         grappleState = GrappleOpponent;

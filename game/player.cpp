@@ -8,18 +8,35 @@
 
 namespace {
 
-// The centre offsets come from the first player that asks and are kept for the
-// run: both players load the same "hero.bmp".
-bool centreOffsetsTaken = false;
-int centreOffsetX = 0;
-int centreOffsetY = 0;
-
 constexpr float aimRight = 0.0f;
 constexpr float aimLeft = 180.0f;
 
 } // namespace
 
 void Player::init(Renderer& renderer, float startX, float startY, int startFacing, int number) {
+    loadArt(renderer);
+    resetForNewGame(startX, startY, startFacing, number);
+}
+
+void Player::loadArt(Renderer& renderer) {
+    // A player that already has his bitmap keeps it; a missing file is tried again
+    // at every init.
+    if (heroBitmap == nullptr) {
+        heroBitmap = renderer.loadBitmap("hero.bmp");
+        if (heroBitmap != nullptr) heroMask = renderer.makeMask(heroBitmap);
+    }
+
+    if (ropePen == nullptr) ropePen = createSolidPen(1, rgb(0, 255, 0));
+    if (grappleChargePen == nullptr) grappleChargePen = createSolidPen(2, rgb(0, 0, 255));
+    if (swordChargePen == nullptr) swordChargePen = createSolidPen(1, rgb(255, 0, 0));
+
+    // A missing bitmap reports {0, 0, -1, -1}: the frame is then 0 x 0.
+    heroBounds = renderer.bitmapBounds(heroBitmap);
+    heroBounds.right += 1;
+    heroBounds.bottom += 1;
+}
+
+void Player::resetForNewGame(float startX, float startY, int startFacing, int number) {
     if (maxHp <= 0) maxHp = 50;
     hp = maxHp;
 
@@ -43,22 +60,6 @@ void Player::init(Renderer& renderer, float startX, float startY, int startFacin
     vy = 0.0f;
     vx = 0.0f;
     gunCooldown = swordTick = swordCooldown = 0;
-
-    // A player that already has his bitmap keeps it; a missing file is tried again
-    // at every init.
-    if (heroBitmap == nullptr) {
-        heroBitmap = renderer.loadBitmap("hero.bmp");
-        if (heroBitmap != nullptr) heroMask = renderer.makeMask(heroBitmap);
-    }
-
-    if (ropePen == nullptr) ropePen = createSolidPen(1, rgb(0, 255, 0));
-    if (grappleChargePen == nullptr) grappleChargePen = createSolidPen(2, rgb(0, 0, 255));
-    if (swordChargePen == nullptr) swordChargePen = createSolidPen(1, rgb(255, 0, 0));
-
-    // A missing bitmap reports {0, 0, -1, -1}: the frame is then 0 x 0.
-    heroBounds = renderer.bitmapBounds(heroBitmap);
-    heroBounds.right += 1;
-    heroBounds.bottom += 1;
 
     swordCharge = 0;
     swingFrames = 0;
@@ -119,16 +120,18 @@ void Player::setJumpVelocity(float v) {
 }
 
 PointF Player::centre() const {
-    if (!centreOffsetsTaken) {
-        centreOffsetX = heroBounds.right >> 2;
-        centreOffsetY = heroBounds.bottom >> 1;
-        centreOffsetsTaken = true;
+    // The offsets come from the first player that asks and are kept for the run:
+    // both players load the same "hero.bmp". They are part of the game state.
+    if (!centreOffsets.taken) {
+        centreOffsets.x = heroBounds.right >> 2;
+        centreOffsets.y = heroBounds.bottom >> 1;
+        centreOffsets.taken = 1;
     }
-    return {x + static_cast<float>(centreOffsetX), y + static_cast<float>(centreOffsetY)};
+    return {x + static_cast<float>(centreOffsets.x), y + static_cast<float>(centreOffsets.y)};
 }
 
 void forgetCentreOffsets() {
-    centreOffsetsTaken = false;
+    centreOffsets = CentreOffsets{};
 }
 
 Bounds Player::hitBox() const {

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "game/geometry.h"
+#include "game/player_input.h"
+#include "game/player_state.h"
 #include "graphics/handles.h"
 
 #include <cstdint>
@@ -26,21 +28,30 @@ struct FrameSize {
     int height;
 };
 
-class Player {
+// The game fields (PlayerState) are public: the game code and the tests read them.
+class Player : public PlayerState {
   public:
     Player() = default; // jumpVelocity -7.0, maxHp 0, no handles, everything else 0
 
     // Sets the player up for a new game; keeps what the command language configured.
+    // init loads the hero bitmap and pens when missing, then resets the game fields.
     void init(Renderer& renderer, float x, float y, int facing, int number);
+    void loadArt(Renderer& renderer); // a missing bitmap is tried again; sets heroBounds
+    void resetForNewGame(float x, float y, int facing, int number); // game fields only
     // Deletes the hero bitmap, its mask and the three pens.
     void release();
 
     // Per-frame operations.
-    void update(const std::uint8_t* keys); // movement, weapons, grapple, death
-    void draw(Renderer& renderer);         // hit points, hero, rope, gun, sword
+    void update(PlayerInput input); // movement, weapons, grapple, death
+    // Hit points, hero, rope, gun and sword; `swingShown` is the swing frame the
+    // simulation counted down this frame (0 for none). Changes nothing.
+    void draw(Renderer& renderer, int swingShown) const;
     void damage(int amount, int cause);
     void grappleControl(bool engage, bool byKey);
     void knockBack(float newVx, float newVy);
+    // The swing frame to show this frame (0 for none, or while the sword charges),
+    // counted down: the simulation takes it once per frame after the updates.
+    int takeSwingFrame();
 
     // Accessors and setters used by start-up, the command language and the snapshot.
     void setPosition(int newX, int newY);
@@ -61,50 +72,21 @@ class Player {
     int frameWidth() const { return heroBounds.right >> 1; }
     int frameHeight() const { return heroBounds.bottom; }
 
-    // State, in the order of the record. Public: the game code and the tests read it.
-    float x{};
-    float y{};
-    float vx{};
-    float vy{};
-    float jumpVelocity{-7.0f};
-    float aimAngle{};
-    float aimDirX{};
-    float aimDirY{};
-    float hookVelX{}, hookVelY{};
-    float hookEndX{}, hookEndY{};
+    // Drawing resources: outside the game state, kept across new games.
     PenHandle ropePen{};
     PenHandle grappleChargePen{};
     PenHandle swordChargePen{};
-    std::uint8_t onGround{};
-    std::int32_t grappleState{};
-    std::int32_t grappleCharge{};
-    std::uint8_t grappleKeyReleased{};
-    std::int32_t swordCharge{};
-    std::int32_t swingFrames{};
     BitmapHandle heroBitmap{};
     BitmapHandle heroMask{};
-    Bounds heroBounds{};
-    std::int32_t facing{};
-    std::uint32_t gunCooldown{};
-    std::uint32_t swordTick{};
-    std::uint32_t swordCooldown{};
-    std::int32_t hp{};
-    std::int32_t maxHp{};
-    std::int32_t side{};
-    std::int32_t opponent{};
-    std::uint8_t dead{};
-    std::int32_t deathTimer{};
-    std::int32_t deathCause{};
 
   private:
     // Steps of update(), in their order (player_movement.cpp, player_weapons.cpp,
     // grapple.cpp, damage.cpp).
-    bool held(int action, const std::uint8_t* keys) const;
-    void aimStep(const std::uint8_t* keys);
-    void grappleKeyStep(const std::uint8_t* keys);
-    void movementStep(const std::uint8_t* keys);
+    void aimStep(PlayerInput input);
+    void grappleKeyStep(PlayerInput input);
+    void movementStep(PlayerInput input);
     void grappleMovement();
-    void weaponStep(const std::uint8_t* keys);
+    void weaponStep(PlayerInput input);
     void swordStrike();
     void fireGun();
     void deathStep();
@@ -117,8 +99,8 @@ extern Player players[2];
 // Begins a new game from the configuration snapshot (after a death, RESTART, RESET).
 void restartGame();
 
-// The death handling splits restartGame around its clearing of the keys: first
-// both players are initialised, then the snapshot is restored.
+// restartGame's two halves: both players initialised (art included), then the
+// snapshot restored. A death in a frame does the same without touching the art.
 void initPlayersForNewGame();
 void restorePlayersFromSnapshot();
 

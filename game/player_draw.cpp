@@ -50,7 +50,7 @@ int swingAngle(int facing, int s) {
 
 } // namespace
 
-void Player::draw(Renderer& renderer) {
+void Player::draw(Renderer& renderer, int swingShown) const {
     // Hit points above the head.
     const std::string hitPoints = std::to_string(hp);
     renderer.drawText(hitPoints.c_str(), truncateToInt(x - 4), truncateToInt(y - 20),
@@ -102,12 +102,11 @@ void Player::draw(Renderer& renderer) {
                           truncateToInt(c.x + held.cos35 + kf * held.cos),
                           truncateToInt(c.y - held.sin35 - kf * held.sin), swordChargePen,
                           opaqueBackground, black);
-    } else if (swingFrames >= 1) {
-        const int a = swingAngle(facing, swingFrames);
+    } else if (swingShown >= 1) {
+        const int a = swingAngle(facing, swingShown);
         const double r = a * 3.14159265358979323846 / 180.0;
         drawWeaponSprite(renderer, 0, truncateToInt(static_cast<float>(c.x + std::cos(r) * 25.0)),
                          truncateToInt(static_cast<float>(c.y - std::sin(r) * 25.0)), a,
                          SpriteSword);
-        swingFrames = swingFrames - 1;
     }
 }

@@ -3,9 +3,8 @@
 #include "game/player.h"
 
 #include "app/app_state.h"
-#include "config/key_bindings.h"
+#include "game/game_events.h"
 #include "game/game_state.h"
-#include "sound/sound.h"
 
 #include <cmath>
 #include <limits>
@@ -29,7 +28,7 @@ float saturatedSum(float a, float b) {
 
 } // namespace
 
-void Player::movementStep(const std::uint8_t* keys) {
+void Player::movementStep(PlayerInput input) {
     if (grappleState != GrappleNone) {
         grappleMovement();
         return;
@@ -39,22 +38,22 @@ void Player::movementStep(const std::uint8_t* keys) {
     const int fh = frameHeight();
 
     if (onGround) {
-        if (held(ActionJump, keys)) {
+        if (input.has(InputJump)) {
             onGround = 0;
             vy = jumpVelocity;
-            raiseSound(SoundEffect::Jump, side);
+            gameSound(SoundEffect::Jump, side);
         }
-        if (held(ActionLeft, keys)) {
+        if (input.has(InputLeft)) {
             if (vx > -snapFrom)
                 vx -= walkAcceleration;
             else if (vx > -topSpeed)
                 vx = -topSpeed; // a faster leftward speed is left alone
-        } else if (held(ActionRight, keys)) {
+        } else if (input.has(InputRight)) {
             if (vx < snapFrom)
                 vx += walkAcceleration;
             else if (vx < topSpeed)
                 vx = topSpeed;
-        } else if (!held(ActionJump, keys)) {
+        } else if (!input.has(InputJump)) {
             if (vx > 0.0f && vx < friction)
                 vx = 0.0f;
             else if (vx > 0.0f)

@@ -2,32 +2,21 @@
 // its own concern (player_movement.cpp, player_weapons.cpp, grapple.cpp, damage.cpp).
 #include "game/player.h"
 
-#include "config/key_bindings.h"
-
-bool Player::held(int action, const std::uint8_t* keys) const {
-    // A side outside 0..1 has no row of bindings: nothing counts as held.
-    if (side < 0 || side > 1 || action < 0 || action >= actionSlots) return false;
-    const std::uint16_t code = KeyBindings[side][action];
-    // Unbound slots (0) and codes beyond the 256-entry key table are never held.
-    if (code == 0 || code > 255) return false;
-    return keys[code] != 0;
-}
-
-void Player::update(const std::uint8_t* keys) {
+void Player::update(PlayerInput input) {
     // Facing: LEFT wins when both are held; the aim is mirrored with it.
-    if (held(ActionLeft, keys))
+    if (input.has(InputLeft))
         setFacing(1);
-    else if (held(ActionRight, keys))
+    else if (input.has(InputRight))
         setFacing(0);
 
-    aimStep(keys);
-    grappleKeyStep(keys);
-    movementStep(keys);
+    aimStep(input);
+    grappleKeyStep(input);
+    movementStep(input);
 
     ++gunCooldown;
     ++swordTick;
     ++swordCooldown;
 
-    weaponStep(keys);
+    weaponStep(input);
     deathStep();
 }

@@ -2,8 +2,7 @@
 #include "game/player.h"
 
 #include "app/frame.h"
-#include "config/key_bindings.h"
-#include "sound/sound.h"
+#include "game/game_events.h"
 
 #include <cmath>
 
@@ -26,9 +25,9 @@ constexpr int swingAnimationFrames = 6;
 
 } // namespace
 
-void Player::aimStep(const std::uint8_t* keys) {
-    const bool up = held(ActionAimUp, keys);
-    const bool down = !up && held(ActionAimDown, keys);
+void Player::aimStep(PlayerInput input) {
+    const bool up = input.has(InputAimUp);
+    const bool down = !up && input.has(InputAimDown);
     if (up) {
         if (facing == 0) {
             if (aimAngle < aimRightUp) {
@@ -54,16 +53,16 @@ void Player::aimStep(const std::uint8_t* keys) {
     if (up || down) recomputeAimDirection();
 }
 
-void Player::weaponStep(const std::uint8_t* keys) {
-    if (held(ActionSword, keys) && swordCooldown >= swordRecovery) {
+void Player::weaponStep(PlayerInput input) {
+    if (input.has(InputSword) && swordCooldown >= swordRecovery) {
         if (swordTick >= framesPerChargePoint && swordCharge < maxSwordCharge) {
             ++swordCharge;
             swordTick = 0;
-            raiseSound(SoundEffect::SwordCharge, side, swordCharge);
+            gameSound(SoundEffect::SwordCharge, side, swordCharge);
         }
     } else if (swordCharge > 0) {
         swordStrike();
-    } else if (held(ActionAttack, keys) && gunCooldown >= gunCadence) {
+    } else if (input.has(InputAttack) && gunCooldown >= gunCadence) {
         fireGun();
     }
 }
@@ -74,7 +73,7 @@ void Player::swordStrike() {
     const PointF oc = other.centre();
     const Bounds box = other.hitBox();
     const float d = distance(c, clampToBox(c, box));
-    raiseSound(SoundEffect::SwordStrike, side);
+    gameSound(SoundEffect::SwordStrike, side);
 
     if (d <= swordReach) {
         int a = angleTo(c, oc);
@@ -82,7 +81,7 @@ void Player::swordStrike() {
         // Directions 31..149 (below the striker) are a blind cone.
         if (a >= 150 || a <= 30) {
             const float charge = static_cast<float>(swordCharge);
-            raiseSound(SoundEffect::SwordHit, other.side, swordCharge);
+            gameSound(SoundEffect::SwordHit, other.side, swordCharge);
             other.damage(swordCharge, CauseSword);
 
             float knockX = 0.0f;
@@ -118,7 +117,7 @@ void Player::swordStrike() {
 void Player::fireGun() {
     const PointF c = centre();
     bullets.emplace_back(c.x, c.y, truncateToInt(aimAngle), side);
-    raiseSound(SoundEffect::Shot, side);
+    gameSound(SoundEffect::Shot, side);
     for (int i = 0; i < muzzleSteps; ++i) {
         // A bullet that leaves the play area before the muzzle is gone at once.
         if (!bullets.back().step(false)) {
@@ -127,4 +126,10 @@ void Player::fireGun() {
         }
     }
     gunCooldown = 0;
+}
+
+int Player::takeSwingFrame() {
+    // A charging sword is held back: the swing neither shows nor counts down.
+    if (swordCharge > 0 || swingFrames < 1) return 0;
+    return swingFrames--;
 }

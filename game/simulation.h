@@ -17,27 +17,6 @@
 #include <span>
 #include <vector>
 
-// The generator of the death phrases: the minimal standard generator (multiplier
-// 48271, modulus 2^31 - 1), kept as its one number so that it is part of the state.
-// 0 means not seeded yet; the frame driver seeds it from the tick count before the
-// first frame, and an unseeded generator in a simulated state behaves as seed 1.
-struct PhraseGenerator {
-    std::uint32_t value = 0;
-
-    static constexpr std::uint32_t modulus = 2147483647u;
-    void seed(std::uint32_t s); // as the standard engine's seed(s): 0 mod m becomes 1
-    std::uint32_t next();       // the next number, 1 .. modulus - 1
-    bool seeded() const { return value != 0; }
-};
-
-// Where a hero's centre lies within his frame, taken from the first player that asks
-// and kept for the run (both players load the same bitmap).
-struct CentreOffsets {
-    std::uint8_t taken = 0;
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-};
-
 // Everything a frame reads and writes, as one value. Bitmaps, pens, the renderer,
 // key bindings, the console and the sound volume stay outside.
 //
@@ -76,6 +55,7 @@ std::uint64_t checksumBytes(std::span<const std::uint8_t> bytes);
 // The live game (the globals the game code works on) as a value, and back. Loading
 // keeps every player's bitmaps and pens.
 GameState saveGame();
+void saveGame(GameState& out); // reuses out's storage
 void loadGame(const GameState& state);
 // Whether the live game differs from the one that had this checksum (a console
 // session or script between frames changed it).
@@ -90,12 +70,6 @@ struct FrameDeath {
     std::size_t soundsBefore;
 };
 
-// One pixel of a bullet: its position after a sub-step it survived.
-struct BulletPixel {
-    std::int32_t x;
-    std::int32_t y;
-};
-
 // What one simulated frame reports. Nothing in it feeds back into the simulation.
 struct FrameEvents {
     std::vector<SoundEvent> sounds; // in the order the game raised them
@@ -108,8 +82,15 @@ struct FrameEvents {
     void clear();
 };
 
+// Called at the moment a death box opens, with the frame's events so far (the
+// death last); the frame then goes on as it did after the box. The program shows
+// the box from here so that it opens where it always did, in the middle of the
+// frame; the handler must not change the game.
+using DeathBoxHandler = void (*)(const FrameEvents& soFar);
+
 // Simulates one frame of the live game. The events' storage is reused.
-void simulateFrame(const FrameInput& input, FrameEvents& events);
+void simulateFrame(const FrameInput& input, FrameEvents& events,
+                   DeathBoxHandler onDeathBox = nullptr);
 FrameEvents simulateFrame(const FrameInput& input);
 
 // The same on a value: loads it, simulates, saves it back. The live game is left

@@ -46,6 +46,9 @@ void resetProgramState() {
     if (renderer.initialised()) renderer.shutdown();
     renderer = Renderer{};
     forgetCentreOffsets();
+    deathPhrases = PhraseGenerator{};
+    framesSimulated = 0;
+    frameHooks = FrameHooks{};
 
     clearKeyState();
     bullets.clear();

@@ -70,7 +70,7 @@ class PlayerDrawTest : public ::testing::Test {
     // Draws the player once and returns what the frame shows.
     const std::vector<std::uint32_t>& drawFrame() {
         renderer.present(1);
-        player.draw(renderer);
+        player.draw(renderer, player.takeSwingFrame());
         renderer.present(0);
         return window.frontBuffer;
     }
