@@ -46,6 +46,12 @@ foreach(name index.html page.js page.css)
         COMMENT "Copying ${name}")
     list(APPEND page_outputs ${BRAWLEX_SITE_DIR}/${name})
 endforeach()
+# The sound's audio worklet, which the page's audio context loads from beside it.
+add_custom_command(OUTPUT ${BRAWLEX_SITE_DIR}/audio_worklet.js
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${web_page_dir}/audio_worklet.js ${BRAWLEX_SITE_DIR}/audio_worklet.js
+    DEPENDS ${web_page_dir}/audio_worklet.js
+    COMMENT "Copying audio_worklet.js")
+list(APPEND page_outputs ${BRAWLEX_SITE_DIR}/audio_worklet.js)
 add_custom_command(OUTPUT ${BRAWLEX_SITE_DIR}/brawlex.ico
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${BRAWLEX_ICON} ${BRAWLEX_SITE_DIR}/brawlex.ico
     DEPENDS ${BRAWLEX_ICON} brawlex_icon
