@@ -3,13 +3,12 @@
 #include "app/app_state.h"
 #include "app/desktop_sdl.h"
 #include "app/frame.h"
-#include "app/frame_pacing.h"
 #include "app/gamepads_sdl.h"
-#include "app/key_state.h"
+#include "app/key_events.h"
+#include "app/main_loop.h"
 #include "app/platform.h"
 #include "app/startup.h"
 #include "app/window_frame_sdl.h"
-#include "config/console_session.h"
 #include "graphics/bmp_file.h"
 #include "graphics/software_surfaces.h"
 
@@ -26,11 +25,6 @@ const char windowTitle[] = "Brawlex!";
 
 // The software renderer's window: the client area of the game window.
 WindowObject gameWindowPixels;
-
-// Virtual-key codes the Windows program gets as system keys (WM_SYSKEYDOWN), which
-// leave keyState alone: Alt itself and F10.
-constexpr std::uint8_t virtualKeyMenu = 0x12;
-constexpr std::uint8_t virtualKeyF10 = 0x79;
 
 bool isGameWindow(Uint32 windowId) {
     return desktop::gameWindow != nullptr && SDL_GetWindowID(desktop::gameWindow) == windowId;
@@ -65,22 +59,12 @@ SDL_Rect usableArea() {
     return area;
 }
 
-// A key went down or up in the game window.
+// A key went down or up in the game window. A key let go while Alt is held comes to a
+// Windows program as a system key; it is let go here all the same (handleGameKey), so
+// no key stays down in keyState.
 void handleKey(const SDL_KeyboardEvent& key) {
-    const std::uint8_t vk = desktop::virtualKeyOf(key);
-    if (vk == 0) return;
-    const bool consoleKey = vk == keyForCharacter('`');
-    if (key.type == SDL_KEYUP) {
-        // A key let go while Alt is held comes to a Windows program as a system key;
-        // it is let go here all the same, so no key stays down in keyState.
-        if (consoleKey) consoleKeyUp();
-        keyState[vk] = 0;
-        return;
-    }
-    // Alt, F10 and keys pressed while Alt is held are system keys: no key-down.
-    if (vk == virtualKeyMenu || vk == virtualKeyF10 || (key.keysym.mod & KMOD_ALT) != 0) return;
-    if (consoleKey && !consoleKeyDown(key.repeat != 0)) return;
-    keyState[vk] = 1; // a repeat sets it again
+    handleGameKey({desktop::virtualKeyOf(key), key.type == SDL_KEYDOWN, key.repeat != 0,
+                   desktop::modifiersOf(key)});
 }
 
 void handleWindowEvent(const SDL_WindowEvent& event) {
@@ -91,6 +75,7 @@ void handleWindowEvent(const SDL_WindowEvent& event) {
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         isActive = 0;
+        gameKeysLost(); // their releases go to another window
         break;
     case SDL_WINDOWEVENT_CLOSE:
         // The shutdown sequence destroys the window once the main loop has ended.
@@ -123,6 +108,22 @@ bool handleEvent(const SDL_Event& event) {
     return true;
 }
 
+MainLoopHooks::Event takeEvent() {
+    SDL_Event event;
+    if (!SDL_PollEvent(&event)) return MainLoopHooks::Event::none;
+    return handleEvent(event) ? MainLoopHooks::Event::handled : MainLoopHooks::Event::quit;
+}
+
+// Without the keyboard focus: no processor time until the next event (the focus
+// coming back is one).
+void waitForEvent() {
+    SDL_WaitEvent(nullptr);
+}
+
+void sleepMilliseconds(std::uint32_t milliseconds) {
+    SDL_Delay(milliseconds);
+}
+
 // A monotonic clock in microseconds for the frame slices.
 std::uint64_t sliceClock() {
     static const Uint64 perSecond = SDL_GetPerformanceFrequency();
@@ -131,27 +132,14 @@ std::uint64_t sliceClock() {
 }
 
 // Handles every waiting event and runs a frame per 10 ms slice until the quit.
-void runMainLoop() {
-    FramePacer pacer;
-    SDL_Event event;
-    for (;;) {
-        if (SDL_PollEvent(&event)) {
-            if (!handleEvent(event)) break;
-            continue;
-        }
-        if (!isActive) {
-            // Without the keyboard focus: no frame, and no processor time until the
-            // next event (the focus coming back is one).
-            SDL_WaitEvent(nullptr);
-            continue;
-        }
-        const std::uint32_t pause = pacer.millisecondsUntilFrame(sliceClock());
-        if (pause) {
-            SDL_Delay(pause);
-            continue;
-        }
-        runFrame();
-    }
+void runGame() {
+    MainLoopHooks hooks;
+    hooks.takeEvent = takeEvent;
+    hooks.waitForEvent = waitForEvent;
+    hooks.sleep = sleepMilliseconds;
+    hooks.clock = sliceClock;
+    hooks.runFrame = runFrame;
+    runMainLoop(hooks);
 }
 
 } // namespace
@@ -227,7 +215,7 @@ int main(int, char**) {
     SDL_RaiseWindow(desktop::gameWindow);
     desktop::gameWindowShown = true;
 
-    runMainLoop();
+    runGame();
 
     shutdownGame();
     closeGamepads();

@@ -2,7 +2,7 @@
 // program, then the main loop, which waits on the page instead of blocking it.
 #include "app/app_state.h"
 #include "app/frame.h"
-#include "app/frame_pacing.h"
+#include "app/main_loop.h"
 #include "app/page_web.h"
 #include "app/startup.h"
 #include "graphics/software_surfaces.h"
@@ -19,33 +19,53 @@ WindowObject canvasWindow;
 // The page handles its events (keys, repaints) only while the loop waits, so every
 // frame is preceded by a wait: the sleep until its slice begins, or, when frames take
 // a whole slice or more (a slow machine, a very large window) and there is nothing to
-// sleep, a turn given to the page at once. All waiting events are thus handled before
-// each frame, as the Windows program's loop handles its messages.
-void runMainLoop() {
-    FramePacer pacer;
-    bool waited = true;
-    while (!page::quitRequested()) {
-        if (!isActive) {
-            page::waitUntilActive();
-            waited = true;
-            continue;
-        }
-        const std::uint32_t pause = pacer.millisecondsUntilFrame(page::microseconds());
-        if (pause) {
-            page::sleep(pause);
-            waited = true;
-            continue;
-        }
-        if (!waited) {
-            page::yield();
-            // What the page handled meanwhile may have ended or paused the game.
-            if (page::quitRequested() || !isActive) continue;
-        }
-        page::frameStarted();
-        runFrame();
-        page::frameEnded();
-        waited = false;
-    }
+// sleep, a turn given to the page at once (frameDue). All waiting events are thus
+// handled before each frame, as the Windows program's loop handles its messages.
+bool waitedSinceFrame = true;
+
+// The page's events are handled while the loop waits; only the quit is left to take.
+MainLoopHooks::Event takeEvent() {
+    return page::quitRequested() ? MainLoopHooks::Event::quit : MainLoopHooks::Event::none;
+}
+
+void waitUntilActive() {
+    page::waitUntilActive();
+    waitedSinceFrame = true;
+}
+
+void sleepMilliseconds(std::uint32_t milliseconds) {
+    page::sleep(milliseconds);
+    waitedSinceFrame = true;
+}
+
+bool frameDue() {
+    if (waitedSinceFrame) return true;
+    page::yield();
+    waitedSinceFrame = true;
+    // What the page handled meanwhile may have ended or paused the game.
+    return !page::quitRequested() && isActive;
+}
+
+void frameStarting() {
+    page::frameStarted();
+}
+
+void frameEnded() {
+    page::frameEnded();
+    waitedSinceFrame = false;
+}
+
+void runGame() {
+    MainLoopHooks hooks;
+    hooks.takeEvent = takeEvent;
+    hooks.waitForEvent = waitUntilActive;
+    hooks.sleep = sleepMilliseconds;
+    hooks.clock = page::microseconds;
+    hooks.runFrame = runFrame;
+    hooks.frameDue = frameDue;
+    hooks.frameStarting = frameStarting;
+    hooks.frameEnded = frameEnded;
+    runMainLoop(hooks);
 }
 
 } // namespace
@@ -60,7 +80,7 @@ int main() {
     startGame(mainWindow);
     page::showGame();
 
-    runMainLoop();
+    runGame();
 
     shutdownGame();
     page::showEnded();

@@ -2,13 +2,12 @@
 // and shutdown.
 #include "app/app_state.h"
 #include "app/frame.h"
-#include "app/frame_pacing.h"
 #include "app/gamepads_win32.h"
-#include "app/key_state.h"
+#include "app/key_events.h"
+#include "app/main_loop.h"
 #include "app/main_loop_hooks.h"
 #include "app/platform.h"
 #include "app/startup.h"
-#include "config/console_session.h"
 #include "resources/resource_ids.h"
 
 #include <windows.h>
@@ -58,16 +57,13 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PostQuitMessage(0);
         return 0;
     case WM_KEYDOWN:
-        if (wParam >= 256) return 0;
-        // Bit 30 is the key's previous state: set on the keyboard's repeats. The
-        // console session decides whether the console key counts as down.
-        if (wParam == keyForCharacter('`') && !consoleKeyDown(((lParam >> 30) & 1) != 0)) return 0;
-        keyState[wParam] = 1;
-        return 0;
     case WM_KEYUP:
-        if (wParam >= 256) return 0;
-        keyState[wParam] = 0;
-        if (wParam == keyForCharacter('`')) consoleKeyUp();
+        // System keys come as WM_SYSKEYDOWN and WM_SYSKEYUP and are left to
+        // DefWindowProcA. Bit 30 is the key's previous state: set on the keyboard's
+        // repeats.
+        if (wParam < 256)
+            handleGameKey({static_cast<std::uint8_t>(wParam), message == WM_KEYDOWN,
+                           ((lParam >> 30) & 1) != 0, 0, true});
         return 0;
     case WM_DEVICECHANGE:
         // Perhaps a pad was plugged in: look for one at every frame for a while.
@@ -95,39 +91,41 @@ std::uint64_t sliceClock() {
     return ticks / perSecond * 1000000u + ticks % perSecond * 1000000u / perSecond;
 }
 
+MainLoopHooks::Event takeMessage() {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return MainLoopHooks::Event::none;
+    if (message.message == WM_QUIT) return MainLoopHooks::Event::quit;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return MainLoopHooks::Event::handled;
+}
+
+// Paused: blocks until a message arrives instead of polling the queue.
+void waitForMessage() {
+    WaitMessage();
+}
+
+void sleepMilliseconds(std::uint32_t milliseconds) {
+    Sleep(milliseconds);
+}
+
 // Handles every waiting message and runs a frame per 10 ms slice until the quit
 // message arrives.
-void runMainLoop() {
+void runGame() {
     // A 1 ms timer resolution while the game runs, so that the sleep before a frame
     // lasts what it asks for instead of a whole default scheduler tick (~15.6 ms).
     const bool fineTimer = timeBeginPeriod(1) == TIMERR_NOERROR;
     mainLoopStarted();
 
-    FramePacer pacer;
-    MSG message;
-    for (;;) {
-        // Every waiting message is handled before the next frame.
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) break;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-            continue;
-        }
-        if (!isActive) {
-            // Paused: block until a message arrives instead of polling the queue.
-            // Activation comes as a message, so frames resume on the next idle pass.
-            WaitMessage();
-            continue;
-        }
-        const std::uint32_t pause = pacer.millisecondsUntilFrame(sliceClock());
-        if (pause) {
-            Sleep(pause);
-            continue;
-        }
-        frameStarting();
-        runFrame();
-        frameEnded();
-    }
+    MainLoopHooks hooks;
+    hooks.takeEvent = takeMessage;
+    hooks.waitForEvent = waitForMessage;
+    hooks.sleep = sleepMilliseconds;
+    hooks.clock = sliceClock;
+    hooks.runFrame = runFrame;
+    hooks.frameStarting = frameStarting;
+    hooks.frameEnded = frameEnded;
+    runMainLoop(hooks);
 
     mainLoopEnded();
     if (fineTimer) timeEndPeriod(1);
@@ -158,7 +156,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     startGame(mainWindow);
     ShowWindow(window, SW_SHOW);
 
-    runMainLoop();
+    runGame();
 
     shutdownGame();
     DestroyWindow(hwndOf(mainWindow));

@@ -5,9 +5,9 @@
 
 #include "app/app_state.h"
 #include "app/dom_code_keys.h"
-#include "app/key_state.h"
+#include "app/key_events.h"
 #include "app/platform.h"
-#include "config/console_session.h"
+#include "config/console_overlay.h"
 #include "graphics/software_surfaces.h"
 
 #include <emscripten.h>
@@ -17,6 +17,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 // clang-format off
@@ -50,9 +52,6 @@ namespace page {
 
 namespace {
 
-constexpr std::uint8_t virtualKeyMenu = 0x12; // Alt
-constexpr std::uint8_t virtualKeyF10 = 0x79;
-
 WindowObject* shownWindow = nullptr;
 // The canvas's pixels (R, G, B, A bytes), made once at attach: a repaint converts
 // into it and allocates nothing.
@@ -63,19 +62,27 @@ bool quitting = false;
 bool modalBoxOpen = false;
 
 // Input queued for the console while it is open. Input that finds the queue full is
-// dropped, as a full message queue drops it.
+// dropped, as a full message queue drops it; but a key's release is not forgotten
+// (droppedReleases), so that no key stays held once the capture ends.
 bool capturing = false;
 std::array<ConsoleInput, 128> queued{};
 std::size_t queueFirst = 0;
 std::size_t queueLength = 0;
+std::array<bool, 256> droppedReleases{};
 
 void queueInput(const ConsoleInput& input) {
     if (queueLength < queued.size()) {
         queued[(queueFirst + queueLength) % queued.size()] = input;
         ++queueLength;
+    } else if (input.kind == ConsoleInput::keyUp) {
+        droppedReleases[input.virtualKey] = true;
     }
     pageWake();
 }
+
+// The text of a paste event, gathered by page.js one character at a time (8-bit
+// characters: others are left out, as typed ones are) and queued whole at its end.
+std::string pastedText;
 
 // Frames run and the time spent in them, for page.js's frame rate and the benchmark.
 std::uint32_t frames = 0;
@@ -134,23 +141,13 @@ void presented(const WindowObject&) {
 }
 
 unsigned modifiersOf(const EmscriptenKeyboardEvent& event) {
-    return (event.shiftKey ? modifierShift : 0u) | (event.ctrlKey ? modifierControl : 0u) |
-           (event.altKey ? modifierAlt : 0u) | (event.metaKey ? modifierSystem : 0u);
+    return (event.shiftKey ? keyModifierShift : 0u) | (event.ctrlKey ? keyModifierControl : 0u) |
+           (event.altKey ? keyModifierAlt : 0u) | (event.metaKey ? keyModifierSystem : 0u);
 }
 
-// A key-down for the game, as the Windows program's window procedure takes it. True
-// when the page's own use of the key is to be suppressed.
-bool gameKeyDown(std::uint8_t virtualKey, bool repeat, bool alt) {
-    if (virtualKey == 0) return false;
-    // Alt, F10 and keys pressed while Alt is held are system keys, which the game's
-    // window does not see as key presses.
-    if (alt || virtualKey == virtualKeyMenu || virtualKey == virtualKeyF10) return false;
-    if (virtualKey == keyForCharacter('`')) {
-        if (consoleKeyDown(repeat)) keyState[virtualKey] = 1;
-    } else {
-        keyState[virtualKey] = 1;
-    }
-    return true;
+// A key of the game's, as handleGameKey takes it.
+KeyEvent gameKey(std::uint8_t virtualKey, bool down, const EmscriptenKeyboardEvent& event) {
+    return {virtualKey, down, event.repeat != 0, modifiersOf(event)};
 }
 
 EM_BOOL keyDown(int, const EmscriptenKeyboardEvent* event, void*) {
@@ -159,46 +156,59 @@ EM_BOOL keyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     const std::uint8_t virtualKey = virtualKeyForDomCode(event->code, event->key);
     const char character = characterForDomKey(event->key);
     if (capturing) {
-        if (virtualKey != 0 || character != 0)
-            queueInput({ConsoleInput::keyDown, virtualKey, character, event->repeat != 0,
-                        modifiersOf(*event), 0, 0, 0});
+        if (virtualKey != 0 || character != 0) {
+            ConsoleInput input;
+            input.kind = ConsoleInput::keyDown;
+            input.virtualKey = virtualKey;
+            input.repeat = event->repeat != 0;
+            input.modifiers = modifiersOf(*event);
+            input.character = character;
+            queueInput(input);
+        }
         // Typing stays in the console; browser shortcuts held with Ctrl or Meta work
-        // (Ctrl with Alt is AltGr on some systems: it types).
-        const bool altGraph = event->ctrlKey && event->altKey;
-        const bool shortcut = (event->ctrlKey || event->metaKey) && !altGraph && character != 0;
-        return shortcut ? EM_FALSE : EM_TRUE;
+        // (Ctrl with Alt is AltGr on some systems: it types), and so do the paste keys,
+        // whose paste event brings the clipboard's text.
+        const bool shortcut = !keyTypesText(modifiersOf(*event)) && character != 0;
+        const bool paste = ConsoleOverlay::isPasteKey(virtualKey, modifiersOf(*event));
+        return shortcut || paste ? EM_FALSE : EM_TRUE;
     }
-    if (!gameKeyDown(virtualKey, event->repeat != 0, event->altKey != 0)) return EM_FALSE;
+    if (!handleGameKey(gameKey(virtualKey, true, *event))) return EM_FALSE;
     return gameTakesKey(virtualKey, event->ctrlKey || event->metaKey) ? EM_TRUE : EM_FALSE;
 }
 
 // Every release clears its key, whoever had the keyboard meanwhile: a release the
-// game never sees would leave the key held.
+// game never sees would leave the key held. While the console is open it is queued
+// with the console's input, and reaches the game after the keys queued before it.
 EM_BOOL keyUp(int, const EmscriptenKeyboardEvent* event, void*) {
     const std::uint8_t virtualKey = virtualKeyForDomCode(event->code, event->key);
-    if (virtualKey == 0) return EM_FALSE;
-    keyState[virtualKey] = 0;
     if (capturing) {
+        if (virtualKey == 0) return EM_FALSE;
         // The console reports the console key's release to the session itself.
-        queueInput({ConsoleInput::keyUp, virtualKey, 0, false, modifiersOf(*event), 0, 0, 0});
+        ConsoleInput input;
+        input.kind = ConsoleInput::keyUp;
+        input.virtualKey = virtualKey;
+        input.modifiers = modifiersOf(*event);
+        queueInput(input);
         return EM_TRUE;
     }
-    if (virtualKey == keyForCharacter('`')) consoleKeyUp();
+    handleGameKey(gameKey(virtualKey, false, *event));
+    if (virtualKey == 0) return EM_FALSE;
     return !modalBoxOpen && gameTakesKey(virtualKey, event->ctrlKey || event->metaKey) ? EM_TRUE
                                                                                        : EM_FALSE;
 }
 
 EM_BOOL mouseDown(int, const EmscriptenMouseEvent* event, void*) {
     if (!capturing || modalBoxOpen || event->button != 0) return EM_FALSE;
-    queueInput({ConsoleInput::click, 0, 0, false, 0, static_cast<int>(event->targetX),
-                static_cast<int>(event->targetY), 0});
+    queueInput({.kind = ConsoleInput::click,
+                .x = static_cast<int>(event->targetX),
+                .y = static_cast<int>(event->targetY)});
     return EM_TRUE;
 }
 
 EM_BOOL wheelTurned(int, const EmscriptenWheelEvent* event, void*) {
     if (!capturing || modalBoxOpen || event->deltaY == 0) return EM_FALSE;
     // A wheel turned away from the user scrolls the page up: a negative delta.
-    queueInput({ConsoleInput::wheel, 0, 0, false, 0, 0, 0, event->deltaY < 0 ? 1 : -1});
+    queueInput({.kind = ConsoleInput::wheel, .notches = event->deltaY < 0 ? 1 : -1});
     return EM_TRUE;
 }
 
@@ -268,17 +278,23 @@ void messageBox(const char* text, const char* caption, unsigned style) {
 void captureConsoleInput(bool capture) {
     capturing = capture;
     if (!capture) {
-        // Key presses that came after the console's last input: the game's.
+        // Keys that came after the console's last input are the game's, presses and
+        // releases in the order they came: a press handed on without the release
+        // that followed it would leave its key held.
         ConsoleInput input;
         while (takeConsoleInput(input)) {
-            if (input.kind == ConsoleInput::keyDown)
-                gameKeyDown(input.virtualKey, input.repeat, (input.modifiers & modifierAlt) != 0);
-            else if (input.kind == ConsoleInput::keyUp && input.virtualKey == keyForCharacter('`'))
-                consoleKeyUp();
+            if (input.kind == ConsoleInput::keyDown || input.kind == ConsoleInput::keyUp)
+                handleGameKey({input.virtualKey, input.kind == ConsoleInput::keyDown, input.repeat,
+                               input.modifiers});
         }
+        for (std::size_t key = 1; key < droppedReleases.size(); ++key)
+            if (droppedReleases[key])
+                handleGameKey({static_cast<std::uint8_t>(key), false, false, 0});
     }
     queueFirst = 0;
     queueLength = 0;
+    droppedReleases.fill(false);
+    pastedText.clear();
 }
 
 bool takeConsoleInput(ConsoleInput& input) {
@@ -323,11 +339,23 @@ extern "C" {
 // released while the page was inactive were never seen, so none counts as held.
 EMSCRIPTEN_KEEPALIVE void brawlex_set_active(int active) {
     isActive = active ? 1 : 0;
-    if (!active) {
-        clearKeyState();
-        consoleKeyUp();
-    }
+    if (!active) gameKeysLost();
     pageWake();
+}
+
+// The page's paste event while the console is open: its text, one character (a
+// code point) at a time, then its end.
+EMSCRIPTEN_KEEPALIVE void brawlex_paste_character(std::uint32_t character) {
+    if (!page::capturing || character > 0xFF) return;
+    if (page::pastedText.size() < ConsoleOverlay::inputLimit + 2) // room for a line break
+        page::pastedText += static_cast<char>(character);
+}
+// True when the console took the paste.
+EMSCRIPTEN_KEEPALIVE int brawlex_paste_end() {
+    if (!page::capturing) return 0;
+    page::queueInput({.kind = ConsoleInput::paste, .text = std::move(page::pastedText)});
+    page::pastedText.clear();
+    return 1;
 }
 
 // The page's next repaint has come: the latest frame goes onto the canvas.

@@ -3,6 +3,7 @@
 // message box. page.js (resources/web) is the other half of this file.
 #pragma once
 
+#include "config/console_loop.h"
 #include "graphics/handles.h"
 
 #include <cstdint>
@@ -49,32 +50,13 @@ std::uint32_t milliseconds();
 // meanwhile.
 void messageBox(const char* text, const char* caption, unsigned style);
 
-// What the console takes from the page while it is open, in the order it happened.
-struct ConsoleInput {
-    enum Kind : std::uint8_t { keyDown, keyUp, click, wheel };
-    Kind kind;
-    // Keys: the virtual-key code of the US layout (0 only for a key-down of a key
-    // without one that types a character), the character a key-down types (0 for
-    // none), the keyboard's repeat flag and the modifiers held.
-    std::uint8_t virtualKey;
-    char character;
-    bool repeat;
-    unsigned modifiers; // modifierShift | modifierControl | modifierAlt | modifierSystem
-    // A click: where on the canvas. The wheel: notches turned away from the user.
-    int x;
-    int y;
-    int notches;
-};
-constexpr unsigned modifierShift = 1;
-constexpr unsigned modifierControl = 2;
-constexpr unsigned modifierAlt = 4;
-constexpr unsigned modifierSystem = 8; // the Windows key, Command on a Mac
-
 // While the console is open (capture on) the keyboard, clicks on the canvas and the
 // wheel are queued for it instead of going to the game. The console runs commands,
 // which may wait for a message box, so it takes its input on the program's own path
-// rather than inside the page's events. When the capture ends, the key presses still
-// queued go to the game, as keys pressed after a dialog closes reach the window.
+// rather than inside the page's events. When the capture ends, the keys still queued
+// go to the game in the order they came, releases included, as keys pressed after a
+// dialog closes reach the window. A paste (the page's paste event: Ctrl+V,
+// Shift+Insert, the browser's menu) is queued as the clipboard's text.
 void captureConsoleInput(bool capture);
 // The oldest queued input; false when there is none.
 bool takeConsoleInput(ConsoleInput& input);

@@ -17,6 +17,7 @@ constexpr std::uint8_t virtualKeyEnd = 0x23;
 constexpr std::uint8_t virtualKeyHome = 0x24;
 constexpr std::uint8_t virtualKeyLeft = 0x25;
 constexpr std::uint8_t virtualKeyRight = 0x27;
+constexpr std::uint8_t virtualKeyInsert = 0x2D;
 constexpr std::uint8_t virtualKeyDelete = 0x2E;
 
 // Lines a wheel notch scrolls, as a Windows edit box does by default.
@@ -279,11 +280,35 @@ void ConsoleOverlay::typeText(const std::string& text) {
         swallowText_ = false;
         return;
     }
+    insertTyped(text);
+}
+
+void ConsoleOverlay::insertTyped(const std::string& text) {
     for (char c : text) {
         const auto code = static_cast<unsigned char>(c);
         if (code < 0x20 || code == 0x7F) continue; // control characters type nothing
+        if (input_.size() >= inputLimit) return;
         input_.insert(caret_++, 1, c);
     }
+}
+
+bool ConsoleOverlay::isPasteKey(std::uint8_t virtualKey, unsigned modifiers) {
+    const unsigned held = modifiers & (modifierShift | modifierControl | modifierAlt);
+    return (virtualKey == 'V' && (held & ~modifierShift) == modifierControl) ||
+           (virtualKey == virtualKeyInsert && held == modifierShift);
+}
+
+void ConsoleOverlay::paste(const std::string& text) {
+    if (!isOpen_) return;
+    swallowText_ = false;
+    // The input is one line: a single-line Win32 edit box takes the pasted text up to
+    // its first line break. Breaks before any text are skipped, so a line copied with
+    // the one before it still pastes; gluing several lines into one would make a
+    // command of parts of each.
+    const std::size_t first = text.find_first_not_of("\r\n");
+    if (first == std::string::npos) return;
+    const std::size_t end = text.find_first_of("\r\n", first);
+    insertTyped(text.substr(first, end == std::string::npos ? std::string::npos : end - first));
 }
 
 void ConsoleOverlay::click(int x, int y) {

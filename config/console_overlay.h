@@ -1,7 +1,7 @@
 // The console drawn in the game: a drop-down panel over the last frame, shared by the
 // desktop (console_overlay_sdl.cpp) and web (console_overlay_web.cpp) layers. It
-// includes no platform header. A layer's openConsole() is a modal loop around one
-// ConsoleOverlay:
+// includes no platform header. Their openConsole() is runConsole (console_loop.h), a
+// modal loop around one ConsoleOverlay:
 //
 //     ConsoleOverlay overlay;
 //     overlay.open(width, height);       // consoleOpened: output shown, keyState cleared
@@ -10,6 +10,7 @@
 //           key pressed            -> overlay.keyDown(virtualKey, repeat, modifiers)
 //           key released           -> overlay.keyUp(virtualKey)
 //           text typed             -> overlay.typeText(text)   (after its keyDown)
+//           Ctrl+V, Shift+Insert   -> overlay.paste(clipboard text)
 //           mouse wheel            -> overlay.wheel(notches)
 //           mouse button pressed   -> overlay.click(x, y)
 //           the window's close box -> overlay.closeBoxClicked()
@@ -31,7 +32,9 @@
 // - Typed text is 8-bit characters (the layer converts what it is given: characters
 //   above 255 are dropped). Control characters are ignored. A key taken as a hotkey
 //   types nothing: the text that immediately follows its keyDown is dropped, as a
-//   hotkey's key never reaches the Win32 input box.
+//   hotkey's key never reaches the Win32 input box. The input line holds at most
+//   inputLimit characters, as the Win32 edit box does by default; typing or pasting
+//   beyond it adds nothing.
 // - Every decision (closing, the history walk, the quit test, running the line) is
 //   config/console_session.*'s; the overlay only holds the two boxes' texts, the caret
 //   and the scroll position, and draws them.
@@ -40,6 +43,8 @@
 //   the top.
 #pragma once
 
+#include "app/key_events.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -47,13 +52,16 @@
 
 class ConsoleOverlay {
   public:
-    // Modifier keys held with a key press (any combination).
+    // Modifier keys held with a key press (any combination): the game's KeyModifier.
     enum Modifier : unsigned {
-        modifierShift = 1,
-        modifierControl = 2,
-        modifierAlt = 4,
-        modifierSystem = 8, // the Windows key, Command on a Mac
+        modifierShift = keyModifierShift,
+        modifierControl = keyModifierControl,
+        modifierAlt = keyModifierAlt,
+        modifierSystem = keyModifierSystem, // the Windows key, Command on a Mac
     };
+
+    // The most characters the input line holds: the Win32 edit box's default limit.
+    static constexpr std::size_t inputLimit = 32767;
 
     // Opens the console over a picture of width x height pixels. The panel's size,
     // its font scale and how the output lines wrap follow from that size.
@@ -65,6 +73,11 @@ class ConsoleOverlay {
     void keyUp(std::uint8_t virtualKey);
     // Text typed on the keyboard layout in use, inserted at the caret.
     void typeText(const std::string& text);
+    // Whether a key-down pastes: Ctrl+V or Shift+Insert, as in the Win32 edit box.
+    static bool isPasteKey(std::uint8_t virtualKey, unsigned modifiers);
+    // Text from the clipboard (8-bit characters), inserted at the caret: its first
+    // line, filtered as typed text is, as far as the input line's limit allows.
+    void paste(const std::string& text);
     // Scrolls the output: positive toward older lines (down the panel).
     void scrollLines(int lines);
     // Mouse wheel notches: positive is the wheel turned away from the user, which
@@ -113,6 +126,7 @@ class ConsoleOverlay {
     void enterLine();
     void hotkey(int id);
     void scrollTo(int top);
+    void insertTyped(const std::string& text);
 
     bool isOpen_ = false;
     bool swallowText_ = false;
