@@ -96,18 +96,24 @@ struct CpuView {
 PlayerInput decideCpuInput(CpuState& state, const CpuView& view);
 
 // Every member, in the order of the canonical encoding (each 1 or 4 bytes wide:
-// little-endian, floats as their IEEE-754 bits, no padding). The game state's
-// encoder and decoder walk the computer players with it.
+// little-endian, floats as their IEEE-754 bits, no padding). Only the sightings
+// kept and their bullets are written, so a fighter the computer does not play
+// costs a few bytes. The game state's encoder and decoder walk the computer players
+// with it; counts are read before what they count and bounded by the tables.
 template <typename Visitor, typename State> void visitCpuState(Visitor& v, State& s) {
-    v(s.level), v(s.rng);
-    for (auto& seen : s.seen) {
+    v(s.level), v(s.rng), v(s.seenNext), v(s.seenCount);
+    const int kept = s.seenCount < cpuMemoryFrames ? s.seenCount : cpuMemoryFrames;
+    for (int i = 0; i < kept; ++i) {
+        auto& seen = s.seen[i];
         v(seen.x), v(seen.y), v(seen.vx), v(seen.vy), v(seen.hp), v(seen.swordCharge);
         v(seen.facing), v(seen.grappling), v(seen.dead), v(seen.threatCount);
-        for (auto& t : seen.threat) v(t.x), v(t.y), v(t.dx), v(t.dy);
+        const int threats = seen.threatCount < cpuThreatsSeen ? seen.threatCount : cpuThreatsSeen;
+        for (int t = 0; t < threats; ++t)
+            v(seen.threat[t].x), v(seen.threat[t].y), v(seen.threat[t].dx), v(seen.threat[t].dy);
     }
-    v(s.seenNext), v(s.seenCount), v(s.plan), v(s.planFrames), v(s.aimError), v(s.aimErrorFrames),
-        v(s.strikeCharge), v(s.calmFrames), v(s.lastOwnHp), v(s.lastOpponentHp), v(s.dodge),
-        v(s.hookStage), v(s.hookFrames), v(s.held);
+    v(s.plan), v(s.planFrames), v(s.aimError), v(s.aimErrorFrames), v(s.strikeCharge),
+        v(s.calmFrames), v(s.lastOwnHp), v(s.lastOpponentHp), v(s.dodge), v(s.hookStage),
+        v(s.hookFrames), v(s.held);
     for (auto& n : s.sinceChange) v(n);
 }
 

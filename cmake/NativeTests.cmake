@@ -55,6 +55,11 @@ if(NOT BRAWLEX_FUZZ)
         set_tests_properties(sdl_gamepad_tests_need_sdl2 PROPERTIES LABELS unit WILL_FAIL TRUE)
     endif()
 
+    # The computer players' tournament, a tool and a benchmark (scripts/bench-bots runs
+    # it in the optimised tree).
+    add_executable(cpu_tournament ${CMAKE_SOURCE_DIR}/tools/cpu_tournament.cpp)
+    target_link_libraries(cpu_tournament PRIVATE brawlex_headless brawlex_test_support)
+
     find_package(benchmark QUIET)
     file(GLOB bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench.cpp)
     if(benchmark_FOUND AND bench_sources)

@@ -2,6 +2,7 @@
 // frame of the game simulated without drawing, sound or platform calls.
 #include "game/simulation.h"
 
+#include "ai/cpu_players.h"
 #include "app/app_state.h"
 #include "app/frame.h"
 #include "app/key_state.h"
@@ -25,7 +26,7 @@ DeathBoxHandler deathBoxHandler = nullptr;
 constexpr std::size_t encodedBulletSize = 5 * 4;
 // Sizes of the hero frame and the play area no bitmap or window comes near; larger
 // ones in a decoded state would let box sums overflow.
-constexpr std::int32_t largestExtent = 1 << 16;
+constexpr std::int32_t largestExtent = 1 << 20;
 
 // Every member of the state, in the order of the encoding. The encoder and the
 // decoder both walk this one list: a new member is added here once.
@@ -50,6 +51,7 @@ template <typename Visitor, typename State> void visitState(Visitor& v, State& s
     v(s.centreOffsets.taken), v(s.centreOffsets.x), v(s.centreOffsets.y);
     v(s.deathPhrases.value);
     v(s.frame);
+    for (auto& cpu : s.cpu) visitCpuState(v, cpu);
 }
 
 template <typename T> std::uint32_t bitsOf(T value) {
@@ -134,6 +136,7 @@ bool plausible(const GameState& s) {
         if (!inRange(p.facing, 0, 1)) return false;
         if (!inRange(p.grappleCharge, 0, 20) || !inRange(p.swordCharge, 0, 30)) return false;
         if (!inRange(p.swingFrames, 0, 6)) return false;
+        if (!inRange(p.deathTimer, 0, 7)) return false; // counted up while dead
         if (!extentsPlausible(p.heroBounds)) return false;
         if (!inRange(s.configSnapshot.players[i].facing, 0, 1)) return false;
     }
@@ -141,6 +144,7 @@ bool plausible(const GameState& s) {
     if (!inRange(s.centreOffsets.x, 0, largestExtent) ||
         !inRange(s.centreOffsets.y, 0, largestExtent))
         return false;
+    if (!cpuStatePlausible(s.cpu[0]) || !cpuStatePlausible(s.cpu[1])) return false;
     return s.deathPhrases.value < PhraseGenerator::modulus;
 }
 
@@ -212,6 +216,7 @@ void saveGame(GameState& out) {
     out.centreOffsets = centreOffsets;
     out.deathPhrases = deathPhrases;
     out.frame = framesSimulated;
+    for (int i = 0; i < 2; ++i) out.cpu[i] = cpuPlayers[i];
 }
 
 GameState saveGame() {
@@ -231,6 +236,7 @@ void loadGame(const GameState& state) {
     centreOffsets = state.centreOffsets;
     deathPhrases = state.deathPhrases;
     framesSimulated = state.frame;
+    for (int i = 0; i < 2; ++i) cpuPlayers[i] = state.cpu[i];
 }
 
 bool stateChangedSince(std::uint64_t checksum) {
@@ -274,10 +280,15 @@ void simulateFrame(const FrameInput& input, FrameEvents& events, DeathBoxHandler
     collecting = &events;
     deathBoxHandler = onDeathBox;
 
-    players[0].update(input.players[0]);
+    // The fighters the computer plays take its decisions; their keys and pads do
+    // nothing.
+    FrameInput played = input;
+    takeCpuControls(played);
+
+    players[0].update(played.players[0]);
     // A death box in player 1's update swallows every key release and the new game
     // starts with no key held: player 2 holds nothing for the rest of the frame.
-    players[1].update(events.deaths.empty() ? input.players[1] : PlayerInput{});
+    players[1].update(events.deaths.empty() ? played.players[1] : PlayerInput{});
 
     stepBullets(events.bulletPixels);
 

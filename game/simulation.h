@@ -4,6 +4,7 @@
 // reports what the program should play, show and draw.
 #pragma once
 
+#include "ai/cpu_player.h"
 #include "game/bullet.h"
 #include "game/damage.h"
 #include "game/game_state.h"
@@ -32,10 +33,11 @@ struct GameState {
     CentreOffsets centreOffsets{};
     PhraseGenerator deathPhrases{};
     std::uint32_t frame = 0; // frames simulated since start-up
+    CpuState cpu[2]{};       // the computer players (level Off for a person's fighter)
 };
 
 // The first byte of every encoding.
-constexpr std::uint8_t stateEncodingVersion = 1;
+constexpr std::uint8_t stateEncodingVersion = 2;
 
 // The canonical bytes of a state: a version byte, then every member in a fixed
 // order, fixed widths, little-endian, floats as their IEEE-754 bits, no padding.

@@ -1,5 +1,6 @@
 #include "tests/support/headless_game.h"
 
+#include "ai/cpu_players.h"
 #include "app/app_state.h"
 #include "app/frame.h"
 #include "app/gamepads_headless.h"
@@ -49,6 +50,7 @@ void resetProgramState() {
     deathPhrases = PhraseGenerator{};
     framesSimulated = 0;
     frameHooks = FrameHooks{};
+    cpuPlayers[0] = cpuPlayers[1] = CpuState{};
 
     clearKeyState();
     bullets.clear();
