@@ -10,3 +10,6 @@ class Mixer;
 bool startAudioOutput(Mixer& mixer);
 // Stops pulling and closes the device; nothing is pulled from the mixer after it.
 void stopAudioOutput();
+// Game thread, while the output runs (called as sounds are raised): where the
+// platform lets a device go away, opens the default device in place of one that did.
+void serviceAudioOutput();

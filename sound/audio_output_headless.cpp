@@ -46,3 +46,5 @@ void stopAudioOutput() {
     headless_audio::running = false;
     headless_audio::pulled = nullptr;
 }
+
+void serviceAudioOutput() {}

@@ -185,3 +185,6 @@ void stopAudioOutput() {
     pulled = nullptr;
     ahead.reset();
 }
+
+// A context that the browser closed is made again by the page on the next key press.
+void serviceAudioOutput() {}

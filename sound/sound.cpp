@@ -19,7 +19,9 @@ void raiseSound(SoundEffect effect, int side, int level) {
                            static_cast<std::uint8_t>(level < 0 ? 0 : (level > 255 ? 255 : level))};
     if (soundListener) soundListener(event);
     // Without an output nothing would take the events from the queue.
-    if (outputRunning) soundMixer.post(event);
+    if (!outputRunning) return;
+    serviceAudioOutput(); // a device that went away is replaced before it is needed
+    soundMixer.post(event);
 }
 
 void setSoundVolume(int percent) {

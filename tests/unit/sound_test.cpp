@@ -3,6 +3,7 @@
 #include "app/platform_headless.h"
 #include "game/game_state.h"
 #include "sound/audio_output_headless.h"
+#include "sound/device_keeper.h"
 #include "sound/mix_ahead.h"
 #include "sound/mixer.h"
 #include "sound/sound.h"
@@ -411,6 +412,82 @@ TEST_F(MixerTest, EveryEffectIsHeardShortAndBelowFullScale) {
         EXPECT_GT(crossings(*bank().find(ev(E::SwordCharge, 0, level))),
                   crossings(*bank().find(ev(E::SwordCharge, 0, level - 1))))
             << level;
+}
+
+// A device that can be pulled out and put back, and whose opening can fail.
+struct FakeDevice {
+    bool present = true; // a device the system can open
+    bool isOpen = false;
+    bool plays = false; // the open device still plays
+    int opens = 0, closes = 0;
+    DeviceKeeper keeper{{[this] {
+                             ++opens;
+                             isOpen = plays = present;
+                             return present;
+                         },
+                         [this] {
+                             ++closes;
+                             isOpen = plays = false;
+                         },
+                         [this] { return plays; }}};
+};
+
+TEST(DeviceKeeperTest, ADeviceThatGoesAwayIsReplacedByTheDefaultOne) {
+    struct Case {
+        const char* how;
+        void (*loseIt)(FakeDevice&);
+    };
+    const Case cases[] = {
+        {"reported removed", [](FakeDevice& d) { d.keeper.gone(); }},
+        {"stopped playing", [](FakeDevice& d) { d.plays = false; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        FakeDevice d;
+        ASSERT_TRUE(d.keeper.start());
+        d.keeper.service(10);
+        EXPECT_EQ(d.opens, 1); // nothing happens while it plays
+
+        // Gone, with another device there: replaced at once.
+        c.loseIt(d);
+        d.keeper.service(20);
+        EXPECT_EQ(d.closes, 1);
+        EXPECT_EQ(d.opens, 2);
+        EXPECT_TRUE(d.isOpen && d.keeper.isOpen());
+
+        // Gone with no device left: tried again once a second, never in between,
+        // until one is there.
+        d.present = false;
+        c.loseIt(d);
+        d.keeper.service(100);
+        EXPECT_EQ(d.opens, 3);
+        EXPECT_FALSE(d.keeper.isOpen());
+        d.keeper.service(100 + DeviceKeeper::retryMilliseconds - 1);
+        EXPECT_EQ(d.opens, 3);
+        d.keeper.service(100 + DeviceKeeper::retryMilliseconds);
+        EXPECT_EQ(d.opens, 4);
+        d.present = true;
+        d.keeper.service(100 + 2 * DeviceKeeper::retryMilliseconds);
+        EXPECT_EQ(d.opens, 5);
+        EXPECT_TRUE(d.isOpen && d.keeper.isOpen());
+        EXPECT_EQ(d.closes, 2); // a device that did not open is not closed
+
+        d.keeper.stop();
+        EXPECT_EQ(d.closes, 3);
+        d.keeper.gone();
+        d.keeper.service(10000);
+        EXPECT_EQ(d.opens, 5); // stopped: nothing opens again
+    }
+}
+
+TEST(DeviceKeeperTest, WithoutADeviceAtTheStartTheGameStaysSilentAndLooksForNone) {
+    FakeDevice d;
+    d.present = false;
+    EXPECT_FALSE(d.keeper.start());
+    d.present = true;
+    d.keeper.service(5000);
+    EXPECT_EQ(d.opens, 1);
+    EXPECT_FALSE(d.keeper.isOpen());
 }
 
 class SetVolumeTest : public CommandTest {};
