@@ -30,6 +30,16 @@ if(MINGW)
     target_link_options(brawlex_probe PRIVATE -static -static-libgcc -static-libstdc++)
 endif()
 
+# The game's trigonometry tables against this program's C library, run under Wine by
+# test_demos.py.
+add_executable(trig_agreement ${BRAWLEX_E2E_DIR}/trig_agreement_win32.cpp
+    ${CMAKE_SOURCE_DIR}/game/trig.cpp)
+target_include_directories(trig_agreement PRIVATE ${CMAKE_SOURCE_DIR})
+set_target_properties(trig_agreement PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${BRAWLEX_E2E_OUTPUT_DIR})
+if(MINGW)
+    target_link_options(trig_agreement PRIVATE -static -static-libgcc -static-libstdc++)
+endif()
+
 find_program(BRAWLEX_WINE wine)
 find_program(BRAWLEX_XVFB Xvfb)
 find_program(BRAWLEX_PYTHON python3)

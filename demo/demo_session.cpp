@@ -246,8 +246,8 @@ std::string timeDemo(const std::string& name) {
         return "TIMEDEMO: " + path + " is out of step at second " + std::to_string(outOfStep);
     }
     char text[160];
-    std::snprintf(text, sizeof text, "%u frames, %.3f seconds, %.1f frames per second, checksum ",
-                  cursor.frame(), seconds, seconds > 0.0 ? cursor.frame() / seconds : 0.0);
+    std::snprintf(text, sizeof text, "%u frames, %.3f s, %.1f fps, checksum ", cursor.frame(),
+                  seconds, seconds > 0.0 ? cursor.frame() / seconds : 0.0);
     return text + checksumText(checksum);
 }
 

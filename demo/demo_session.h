@@ -13,7 +13,8 @@ std::string stopRecording();
 // of the demo, or Escape, gives back the game as it was.
 std::string playDemo(const std::string& name);
 // Plays a demo at once, as fast as the program can, drawing every frame, then gives
-// back the game as it was. Its line: frames, seconds, frames per second, checksum.
+// back the game as it was. Its line: "<frames> frames, <seconds> s, <frames per
+// second> fps, checksum <16 hex digits>".
 std::string timeDemo(const std::string& name);
 
 bool demoRecording();

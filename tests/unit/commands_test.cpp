@@ -151,7 +151,8 @@ TEST_F(ShippedFilesTest, HelpListingsNameEveryCommandAndVariable) {
     const std::set<std::string> variableWords = wordsOf(variables);
     for (const char* name :
          {"BIND", "SET", "RESTART", "RESET", "EXEC", "QUIT", "ALIAS", "REMALIAS", "ECHO", "ECHOOFF",
-          "ECHO_OFF", "ECHOON", "ECHO_ON", "SHOWFILE", "HELP"})
+          "ECHO_OFF", "ECHOON", "ECHO_ON", "SHOWFILE", "HELP", "RECORD", "STOP", "PLAYDEMO",
+          "TIMEDEMO"})
         EXPECT_TRUE(commandWords.contains(name)) << name;
     for (const char* name :
          {"MAXHP", "HP", "AIMANGLE", "DIRECTION", "DIR", "POSITION", "POS", "GRAVITY", "GRAV",

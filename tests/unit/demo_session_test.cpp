@@ -132,7 +132,7 @@ TEST_F(DemoSessionTest, TimedemoPrintsFramesTimeAndTheFinalChecksum) {
     const std::uint64_t before = liveChecksum();
     const std::string line = run("TIMEDEMO MATCH.DEM");
     const std::regex shape(
-        R"(450 frames, [0-9]+\.[0-9]{3} seconds, [0-9]+\.[0-9] frames per second, checksum ([0-9a-f]{16}))");
+        R"(450 frames, [0-9]+\.[0-9]{3} s, [0-9]+\.[0-9] fps, checksum ([0-9a-f]{16}))");
     std::smatch match;
     ASSERT_TRUE(std::regex_match(line, match, shape)) << line;
     EXPECT_EQ(match[1].str(), checksumText(recordedChecksum));
