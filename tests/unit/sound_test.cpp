@@ -3,6 +3,7 @@
 #include "app/platform_headless.h"
 #include "game/game_state.h"
 #include "sound/audio_output_headless.h"
+#include "sound/device_buffers.h"
 #include "sound/device_keeper.h"
 #include "sound/mix_ahead.h"
 #include "sound/mixer.h"
@@ -488,6 +489,57 @@ TEST(DeviceKeeperTest, WithoutADeviceAtTheStartTheGameStaysSilentAndLooksForNone
     d.keeper.service(5000);
     EXPECT_EQ(d.opens, 1);
     EXPECT_FALSE(d.keeper.isOpen());
+}
+
+// A device that plays the buffers written to it, hands them back when told, and
+// refuses writes when told.
+struct FakeBufferDevice {
+    bool refuses = false;
+    std::vector<int> written;             // every buffer written, in order
+    bool done[DeviceBuffers::count] = {}; // handed back
+    std::function<bool(int)> write = [this](int i) {
+        if (refuses) return false;
+        written.push_back(i);
+        done[i] = false;
+        return true;
+    };
+    std::function<bool(int)> returned = [this](int i) { return done[i]; };
+};
+
+TEST(DeviceBuffersTest, ARefusedBufferIsNeverWaitedForAndAStalledDeviceIsSeen) {
+    FakeBufferDevice device;
+    DeviceBuffers buffers;
+    buffers.reset(0);
+    buffers.feed(0, device.write, device.returned);
+    EXPECT_EQ(device.written, (std::vector<int>{0, 1, 2, 3}));
+    buffers.feed(5, device.write, device.returned); // all held: nothing to do, no wait
+    EXPECT_EQ(device.written.size(), 4u);
+
+    // Handed back in order: refilled in order.
+    device.done[0] = device.done[1] = true;
+    buffers.feed(10, device.write, device.returned);
+    EXPECT_EQ(device.written, (std::vector<int>{0, 1, 2, 3, 0, 1}));
+    EXPECT_TRUE(buffers.playing(10));
+
+    // A refused buffer: the device no longer plays, and feeding returns at once.
+    device.done[2] = true;
+    device.refuses = true;
+    buffers.feed(20, device.write, device.returned);
+    EXPECT_FALSE(buffers.playing(20));
+    buffers.feed(30, device.write, device.returned);
+    EXPECT_EQ(device.written.size(), 6u);
+
+    // A new device: every buffer is written afresh, from the first.
+    device.refuses = false;
+    buffers.reset(40);
+    buffers.feed(40, device.write, device.returned);
+    EXPECT_EQ(device.written.size(), 10u);
+    EXPECT_EQ(device.written[6], 0);
+    EXPECT_TRUE(buffers.playing(40));
+
+    // Buffers held and none handed back: playing until the stall time, then not.
+    EXPECT_TRUE(buffers.playing(40 + DeviceBuffers::stalledMilliseconds - 1));
+    EXPECT_FALSE(buffers.playing(40 + DeviceBuffers::stalledMilliseconds));
 }
 
 class SetVolumeTest : public CommandTest {};
