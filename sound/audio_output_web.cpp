@@ -71,7 +71,7 @@ EM_JS(int, brawlexAudioOpen, (int sampleRate), {
     // gapFrames (frames the worklet had nothing for once it began) and onsets (context
     // frames where sounds began, the last few).
     var audio = Module.brawlexAudio = { context: null, node: null, stopped: false, timer: 0,
-                                        lead: 0, depth: 0, contexts: 0, callbacks: 0,
+                                        lead: 0, contexts: 0, callbacks: 0,
                                         loudest: 0, gapFrames: 0, onsets: [], unsupported: false };
     function forget(context) {
         if (audio.context !== context) return;
@@ -81,6 +81,7 @@ EM_JS(int, brawlexAudioOpen, (int sampleRate), {
         }
         audio.node = null;
         audio.context = null;
+        audio.schedule();
         if (context.state !== "closed") context.close().catch(function() {});
     }
     audio.begin = function() {
@@ -116,6 +117,7 @@ EM_JS(int, brawlexAudioOpen, (int sampleRate), {
         _brawlexAudioBegin(audio.lead);
         context.onstatechange = function() {
             if (context.state === "closed") forget(context);
+            audio.schedule();
         };
         // The device went away under a running context: the next key press makes a
         // new one on the device the system now offers.
@@ -133,6 +135,7 @@ EM_JS(int, brawlexAudioOpen, (int sampleRate), {
             };
             node.connect(context.destination);
             audio.node = node;
+            audio.schedule();
             audio.update();
         }).catch(function() { forget(context); });
         context.resume().catch(function() {});
@@ -148,7 +151,16 @@ EM_JS(int, brawlexAudioOpen, (int sampleRate), {
         audio.node.port.postMessage({ start: _brawlexAudioStart(), replaces: _brawlexAudioReplaces() != 0,
                                       samples: samples }, [samples.buffer]);
     };
-    audio.timer = setInterval(audio.update, 4);
+    // The feed runs only while the context plays: a page paused or hidden (its
+    // context suspended) spends no time on it.
+    audio.schedule = function() {
+        var playing = !audio.stopped && audio.context && audio.context.state === "running";
+        if (playing && !audio.timer) audio.timer = setInterval(audio.update, 4);
+        if (!playing && audio.timer) {
+            clearInterval(audio.timer);
+            audio.timer = 0;
+        }
+    };
     window.addEventListener("keydown", audio.begin, true);
     window.addEventListener("pointerdown", audio.begin, true);
     return 1;
