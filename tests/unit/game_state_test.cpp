@@ -161,6 +161,7 @@ TEST(StateEncoding, RefusesBadBytesAndLeavesTheStateAlone) {
         {"a swing of 100 frames", p1 + 48 + 1 + 4 + 4 + 1 + 4, {100, 0, 0, 0}},
         {"a grapple charge below 0", p2 + 48 + 1 + 4, {0xFF, 0xFF, 0xFF, 0xFF}},
         {"a hero 2^31 pixels wide", p1 + 48 + 1 + 4 + 4 + 1 + 4 + 4 + 8, {0, 0, 0, 0x80}},
+        {"a death timer about to overflow", p1 + 115, {0xFF, 0xFF, 0xFF, 0x7F}},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> bad = bytes;
@@ -169,6 +170,34 @@ TEST(StateEncoding, RefusesBadBytesAndLeavesTheStateAlone) {
         EXPECT_TRUE(refused(bad)) << c.what;
     }
     EXPECT_TRUE(decodeState(bytes, target)); // the unchanged bytes are fine
+}
+
+// Whatever a decoder accepts, the game can play and draw: every byte of a busy
+// state's encoding set to a few extreme values in turn, and each accepted state
+// played for a few frames (the sanitizers see any overflow or stray index).
+TEST(StateEncoding, EveryAcceptedStatePlaysAndDraws) {
+    Arena arena({.width = 320, .height = 240});
+    const std::vector<std::uint8_t> bytes = encodeState(busyState(arena));
+    FrameInput input{};
+    input.players[0].held = InputAttack | InputGrapple | InputJump;
+    input.players[1].held = InputSword | InputLeft;
+    FrameEvents events;
+    int accepted = 0;
+    for (std::size_t at = 1; at < bytes.size(); ++at) {
+        for (std::uint8_t value : {0x00, 0x7F, 0x80, 0xFF}) {
+            std::vector<std::uint8_t> changed = bytes;
+            changed[at] = value;
+            GameState state;
+            if (!decodeState(changed, state)) continue;
+            ++accepted;
+            loadGame(state);
+            for (int frame = 0; frame < 8; ++frame) {
+                simulateFrame(input, events);
+                drawFrame(events);
+            }
+        }
+    }
+    EXPECT_GT(accepted, static_cast<int>(bytes.size()));
 }
 
 TEST(StateChecksum, IsFnv1aOfTheEncodingAndSeesEveryBit) {

@@ -24,7 +24,7 @@ namespace {
 #if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
 constexpr int defaultMatchFrames = 210000;
 #else
-constexpr int defaultMatchFrames = 6000;
+constexpr int defaultMatchFrames = 12000;
 #endif
 
 int matchFrames() {
