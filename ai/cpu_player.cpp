@@ -44,13 +44,15 @@ struct Traits {
     bool hook;         // throws the hook to reach and to escape
     float rangeNear;   // distance it keeps while shooting
     float rangeFar;
+    float hop;      // chance a frame of hopping, to make a harder target
+    int hesitation; // frames it may wait, at most, past the gun's readiness to fire
 };
 
 constexpr Traits levelTraits[4] = {
-    {0, 1, 0, 0, 0, 0, 0, 0, false, 0, 0},                          // Off: never used
-    {25, 9, 7.0f, 4.0f, 0.25f, 0.0f, 1500, 0.10f, false, 120, 520}, // Easy
-    {14, 6, 3.5f, 2.0f, 0.60f, 0.5f, 1000, 0.25f, true, 170, 420},  // Normal
-    {8, 4, 1.2f, 1.0f, 0.92f, 1.0f, 700, 0.35f, true, 200, 380},    // Hard
+    {0, 1, 0, 0, 0, 0, 0, 0, false, 0, 0, 0, 0},                                 // Off: never used
+    {25, 9, 17.0f, 5.0f, 0.35f, 0.0f, 1500, 0.03f, false, 120, 520, 0.003f, 30}, // Easy
+    {14, 6, 12.0f, 3.0f, 0.60f, 0.5f, 1800, 0.08f, true, 250, 500, 0.010f, 20},  // Normal
+    {8, 4, 8.0f, 1.5f, 0.92f, 1.0f, 2000, 0.12f, true, 300, 560, 0.015f, 12},    // Hard
 };
 
 const Traits& traitsOf(CpuLevel level) {
@@ -438,6 +440,10 @@ PlayerInput decideCpuInput(CpuState& state, const CpuView& view) {
         state.aimErrorFrames = randomBetween(state.rng, 60, 130);
     }
 
+    // A person does not fire the very frame the gun is ready again.
+    if (me.gunCooldown < 2)
+        state.triggerFrames = 17 + randomBetween(state.rng, 0, traits.hesitation);
+
     // Where to aim: at his centre, led by his motion over the bullet's flight.
     const float flight = reach / bulletSpeed;
     float tx = scene.opCx;
@@ -561,8 +567,7 @@ PlayerInput decideCpuInput(CpuState& state, const CpuView& view) {
             want |= faceToward(me, scene);
         }
         // A hop now and then makes a harder target.
-        if (me.onGround && state.level == CpuLevel::Hard && randomUnit(state.rng) < 0.004f)
-            want |= InputJump;
+        if (me.onGround && randomUnit(state.rng) < traits.hop) want |= InputJump;
         break;
     }
     }
@@ -578,8 +583,10 @@ PlayerInput decideCpuInput(CpuState& state, const CpuView& view) {
         if (!(want & (InputAimUp | InputAimDown))) want |= steerAim(state, traits, me, wantedAim);
         // Fires when the aim is on him, give or take the size of him at that range.
         const float size = angleDegrees(14.0f, std::max(reach, 1.0f));
-        const float off = std::fabs(trueAim - currentRelativeAim(me));
-        if (off <= size + traits.aimSlack) want |= InputAttack;
+        // It judges by where it believes he is, aiming error and all.
+        const float off = std::fabs(wantedAim - currentRelativeAim(me));
+        if (off <= size + traits.aimSlack && me.gunCooldown >= state.triggerFrames)
+            want |= InputAttack;
     } else if (mayShoot && !(want & (InputLeft | InputRight))) {
         want |= faceToward(me, scene);
     }

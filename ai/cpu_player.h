@@ -59,8 +59,9 @@ struct CpuState {
     std::int32_t planFrames = 0;
     float aimError = 0.0f; // degrees added to the true aim, drawn anew now and then
     std::int32_t aimErrorFrames = 0;
-    std::int32_t strikeCharge = 0; // sword charge it waits for before striking
-    std::int32_t calmFrames = 0;   // frames since either fighter last lost hit points
+    std::int32_t strikeCharge = 0;   // sword charge it waits for before striking
+    std::uint32_t triggerFrames = 0; // frames after a shot before it fires again
+    std::int32_t calmFrames = 0;     // frames since either fighter last lost hit points
     std::int32_t lastOwnHp = 0;
     std::int32_t lastOpponentHp = 0;
     std::uint8_t dodge = 0;      // 0 no bullet coming, 1 will not jump it, 2 will jump it
@@ -112,8 +113,8 @@ template <typename Visitor, typename State> void visitCpuState(Visitor& v, State
             v(seen.threat[t].x), v(seen.threat[t].y), v(seen.threat[t].dx), v(seen.threat[t].dy);
     }
     v(s.plan), v(s.planFrames), v(s.aimError), v(s.aimErrorFrames), v(s.strikeCharge),
-        v(s.calmFrames), v(s.lastOwnHp), v(s.lastOpponentHp), v(s.dodge), v(s.hookStage),
-        v(s.hookFrames), v(s.held);
+        v(s.triggerFrames), v(s.calmFrames), v(s.lastOwnHp), v(s.lastOpponentHp), v(s.dodge),
+        v(s.hookStage), v(s.hookFrames), v(s.held);
     for (auto& n : s.sinceChange) v(n);
 }
 

@@ -88,6 +88,7 @@ struct RandomKeys {
 struct Result {
     int winner; // 0 for side a, 1 for side b, -1 for none within the limit
     int frames;
+    bool bySword;
 };
 
 Result playMatch(const GameState& start, Fighter a, Fighter b, bool swapped, std::uint32_t seed,
@@ -121,10 +122,11 @@ Result playMatch(const GameState& start, Fighter a, Fighter b, bool swapped, std
             const int loserSide = events.deaths.front().side;
             const int winnerSide = 1 - loserSide;
             // Side a is side 0 unless swapped.
-            return {(winnerSide == 0) != swapped ? 0 : 1, frame};
+            return {(winnerSide == 0) != swapped ? 0 : 1, frame,
+                    events.deaths.front().message.caption == "Swordkill"};
         }
     }
-    return {-1, limitFrames};
+    return {-1, limitFrames, false};
 }
 
 int argument(int argc, char** argv, const char* name, int fallback) {
@@ -178,6 +180,7 @@ int main(int argc, char** argv) {
     for (const Pairing& p : pairings) {
         int wins[2] = {0, 0};
         int draws = 0;
+        int swordKills = 0;
         std::vector<int> lengths;
         for (int m = 0; m < matches; ++m) {
             const Result r =
@@ -187,6 +190,7 @@ int main(int argc, char** argv) {
             else
                 ++wins[r.winner];
             lengths.push_back(r.frames);
+            if (r.bySword) ++swordKills;
         }
         std::sort(lengths.begin(), lengths.end());
         const double median =
@@ -199,9 +203,10 @@ int main(int argc, char** argv) {
         const bool met = wins[0] >= p.share * matches && lengthOk;
         allMet = allMet && met;
         const std::string name = std::string(nameOf(p.a)) + " v " + nameOf(p.b);
-        std::printf("%-18s %4d %3.0f%% %4d %3.0f%% %7d %13.1f s   %s: %s\n", name.c_str(), wins[0],
-                    100.0 * wins[0] / matches, wins[1], 100.0 * wins[1] / matches, draws,
-                    median / 100.0, p.target, met ? "met" : "NOT MET");
+        std::printf("%-18s %4d %3.0f%% %4d %3.0f%% %7d %13.1f s %6.0f%%   %s: %s\n", name.c_str(),
+                    wins[0], 100.0 * wins[0] / matches, wins[1], 100.0 * wins[1] / matches, draws,
+                    median / 100.0, 100.0 * swordKills / matches, p.target,
+                    met ? "met" : "NOT MET");
     }
     std::printf(
         "\nProcessor time per decision (thread CPU time, clock cost of %lld ns taken off):\n",
