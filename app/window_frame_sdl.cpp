@@ -54,9 +54,8 @@ bool managerAnswersRequests(Display* display, Window root) {
     const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
     long manager = 0, self = 0;
     if (readLongs(display, root, check, XA_WINDOW, &manager, 1) != 1 || manager == 0) return false;
-    // A check window left behind by a manager that has gone has no such property (or
-    // no longer exists, which XGetWindowProperty reports as an error SDL's handler
-    // logs and the read as nothing).
+    // A check window left behind by a manager that has gone has no such property, or
+    // no longer exists (an error the caller's handler ignores, and the read is empty).
     if (readLongs(display, static_cast<Window>(manager), check, XA_WINDOW, &self, 1) != 1 ||
         self != manager)
         return false;
@@ -70,7 +69,32 @@ bool managerAnswersRequests(Display* display, Window root) {
     return false;
 }
 
+// Xlib's errors while asking (the window manager's check window may be gone) are
+// ignored instead of reaching SDL's handler, which ends the program.
+int ignoreError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+class IgnoredErrors {
+  public:
+    explicit IgnoredErrors(Display* display) : display(display) {
+        XSync(display, False); // earlier requests' errors go to the handler in force
+        previous = XSetErrorHandler(ignoreError);
+    }
+    ~IgnoredErrors() {
+        XSync(display, False);
+        XSetErrorHandler(previous);
+    }
+    IgnoredErrors(const IgnoredErrors&) = delete;
+    IgnoredErrors& operator=(const IgnoredErrors&) = delete;
+
+  private:
+    Display* display;
+    XErrorHandler previous = nullptr;
+};
+
 bool x11FrameExtents(Display* display, Window window, FrameExtents& extents) {
+    const IgnoredErrors ignored(display);
     const Window root = DefaultRootWindow(display);
     if (!managerAnswersRequests(display, root)) return false;
     const Atom property = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
@@ -112,9 +136,9 @@ void fitWindowToArea(SDL_Window* window, const SDL_Rect& area) {
     const bool x11 = SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11;
     if (x11) {
 #if defined(SDL_VIDEO_DRIVER_X11) && defined(BRAWLEX_X11)
+        // The window manager puts the frame's outer corner where the window is asked to
+        // be (the default north-west gravity): x and y stay the area's.
         if (!x11FrameExtents(info.info.x11.display, info.info.x11.window, frame)) return;
-            // The window manager puts the frame's outer corner where the window is asked to
-            // be (the default north-west gravity).
 #else
         return; // SDL does not know the frame of a window not yet shown
 #endif

@@ -155,9 +155,10 @@ class DesktopGame(XKeysAndScreen):
         return self.folder
 
     def start(self, files=DATA_FILES, config=None, autoexec=None, extra=None, display=True,
-              env=None):
+              env=None, before_game=None):
         """Starts the game in a fresh folder and returns at once. display=False runs it
-        with no X server to talk to."""
+        with no X server to talk to. before_game(display name) runs once the display,
+        its window manager and panel are up, before the game starts."""
         try:
             if self.folder is None:
                 self.prepare_folder(files, config, autoexec, extra)
@@ -168,6 +169,8 @@ class DesktopGame(XKeysAndScreen):
                     self.window_manager = WindowManager(self.display.name)
                 if self.panel_struts:
                     self._add_panel()
+                if before_game is not None:
+                    before_game(self.display.name)
             self._stderr = open(os.path.join(self.folder, ".stderr"), "wb")
             environment = self.environment()
             environment.update(env or {})

@@ -7,6 +7,7 @@ import time
 import unittest
 
 from desktop_harness import TITLE, DesktopGame, DesktopTestCase, poll
+import x11_window
 from scenario_support import (WHITE, assert_walks, colour_count, hp_box, lit, standing_box,
                               wait_settled)
 
@@ -15,17 +16,26 @@ QUIET_CONFIG = "ECHOOFF\nBIND 1 RIGHT D\nBIND 1 LEFT A\nBIND 2 LEFT LEFT\n"
 
 class WindowTest(DesktopTestCase):
     def test_without_a_window_manager_the_window_covers_the_display_with_title_and_icon(self):
-        self.game = DesktopGame(window_manager=False)
-        self.game.start(config=QUIET_CONFIG)
-        window = self.game.main_window()
-        # No frame and no panels on the bare X server: the client area is the screen.
-        self.assertEqual((window["x"], window["y"], window["width"], window["height"]),
-                         (0, 0) + self.game.screen)
-        props = self.game.xprop(window["id"])
-        self.assertIn(f'WM_NAME(STRING) = "{TITLE}"', props)
-        self.assertIn("program specified minimum size: 1024 by 768", props)
-        self.assertIn("program specified maximum size: 1024 by 768", props)
-        self.assertIn("_NET_WM_ICON(CARDINAL) = \tIcon (32 x 32)", props)
+        # Also where a window manager that has gone left the id of its check window, no
+        # longer there, on the root window.
+        def stale_check_window(display_name):
+            self.assertTrue(x11_window.set_root_window_property(
+                display_name, "_NET_SUPPORTING_WM_CHECK", 0x3FFFFF))
+        for before_game in (None, stale_check_window):
+            with self.subTest(stale_check_window=before_game is not None):
+                self.game = DesktopGame(window_manager=False)
+                self.game.start(config=QUIET_CONFIG, before_game=before_game)
+                window = self.game.main_window()
+                # No frame and no panels on the bare X server: the client area is the
+                # screen.
+                self.assertEqual((window["x"], window["y"], window["width"], window["height"]),
+                                 (0, 0) + self.game.screen)
+                props = self.game.xprop(window["id"])
+                self.assertIn(f'WM_NAME(STRING) = "{TITLE}"', props)
+                self.assertIn("program specified minimum size: 1024 by 768", props)
+                self.assertIn("program specified maximum size: 1024 by 768", props)
+                self.assertIn("_NET_WM_ICON(CARDINAL) = \tIcon (32 x 32)", props)
+                self.game.stop()
 
     def assert_window_and_frame_cover_the_work_area(self, panel=None):
         """The window with the frame the window manager gives it covers the work area

@@ -61,6 +61,7 @@ def request_close(display_name, window_id):
 _PROP_MODE_REPLACE = 0
 _XA_ATOM = 4
 _XA_CARDINAL = 6
+_XA_WINDOW = 33
 _XA_WM_SIZE_HINTS = 41
 
 
@@ -179,3 +180,24 @@ class FocusSink:
         if self._display:
             self._lib.XCloseDisplay(self._display)
             self._display = None
+
+
+def set_root_window_property(display_name, name, window_id):
+    """Sets a property of type WINDOW on the root window; False when the display cannot
+    be opened."""
+    lib = _xlib()
+    lib.XDefaultRootWindow.restype = ctypes.c_ulong
+    lib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    lib.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
+                                    ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                    ctypes.c_void_p, ctypes.c_int]
+    display = lib.XOpenDisplay(display_name.encode())
+    if not display:
+        return False
+    try:
+        _set_property(lib, display, lib.XDefaultRootWindow(display), name.encode(), _XA_WINDOW,
+                      [window_id])
+        lib.XFlush(display)
+        return True
+    finally:
+        lib.XCloseDisplay(display)
