@@ -6,12 +6,14 @@
 #include "command/interpreter.h"
 #include "game/simulation.h"
 #include "tests/support/headless_game.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <span>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -84,6 +86,21 @@ TEST_F(CpuPlayerTest, SetCpuGivesAFighterToTheComputerAndBadWordsChangeNothing) 
     const CpuState before = cpuPlayers[1];
     ExecuteCommandLine("SET CPU 2 HARD");
     EXPECT_EQ(cpuPlayers[1], before);
+}
+
+// The shipped autoexec.cfg shows how to fight the computer: its commented line,
+// with the // taken off, gives player 2 to it.
+TEST_F(CpuPlayerTest, TheShippedAutoexecShowsHowToFightTheComputer) {
+    Arena arena;
+    arena.folder().copyGameFile("autoexec.cfg");
+    std::istringstream lines(readFile("autoexec.cfg"));
+    std::string shown;
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("// SET CPU ", 0) == 0) shown = line.substr(3);
+    ASSERT_FALSE(shown.empty());
+    while (!shown.empty() && (shown.back() == '\r' || shown.back() == ' ')) shown.pop_back();
+    ExecuteCommandLine(shown);
+    EXPECT_NE(cpuPlayers[1].level, CpuLevel::Off);
 }
 
 // The computer's fighter does in the game exactly what its eight actions make him
