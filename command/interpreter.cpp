@@ -18,8 +18,8 @@
 
 bool echoEnabled = true;
 
-// A million levels, or a quarter of a gigabyte, whichever comes first: ten thousand
-// aliases deep keep about 3 MB.
+// A million levels, or a quarter of a gigabyte, whichever comes first (a level is a
+// few hundred bytes: ten thousand aliases deep, two levels each, keep a few MB).
 const ChainLimits defaultChainLimits{1'000'000, std::size_t{256} << 20};
 ChainLimits chainLimits = defaultChainLimits;
 
