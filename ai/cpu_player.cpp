@@ -459,7 +459,7 @@ PlayerInput decideCpuInput(CpuState& state, const CpuView& view) {
     std::uint8_t want = 0;
     bool mayShoot = true;
     const float wallBehind = dxToHim >= 0.0f ? scene.myCx : scene.width - scene.myCx;
-    const float awayKey = dxToHim >= 0.0f ? InputLeft : InputRight;
+    const std::uint8_t awayKey = dxToHim >= 0.0f ? InputLeft : InputRight;
 
     // The hook, when a stage of it is under way; hookFrames counts the frames of
     // the present stage.
@@ -548,9 +548,12 @@ PlayerInput decideCpuInput(CpuState& state, const CpuView& view) {
             if (!facingHim) want |= faceToward(me, scene);
             break;
         }
-        if (!cornered) want |= static_cast<std::uint8_t>(awayKey);
+        if (!cornered) want |= awayKey;
         if (me.onGround && apart < 110.0f) want |= InputJump;
-        if (seen.swordCharge == 0 || apart > 260.0f) state.planFrames = 0, state.plan = PlanShoot;
+        if (seen.swordCharge == 0 || apart > 260.0f) {
+            state.planFrames = 0;
+            state.plan = PlanShoot;
+        }
         break;
     }
     case PlanFinish:
@@ -561,7 +564,7 @@ PlayerInput decideCpuInput(CpuState& state, const CpuView& view) {
         if (apart > far) {
             want |= walkToward(scene, scene.opCx);
         } else if (apart < near * 0.6f && wallBehind > 100.0f && seen.swordCharge > 0) {
-            want |= static_cast<std::uint8_t>(awayKey);
+            want |= awayKey;
             mayShoot = false;
         } else if (!facingHim) {
             want |= faceToward(me, scene);
