@@ -402,6 +402,107 @@
     take: (name, bytes) => takeDemo(new File([bytes], name)),
   };
 
+  // ---- Paste into the console -------------------------------------------------------
+  // The console's input line takes the clipboard's text: Ctrl+V, Shift+Insert and the
+  // browser's own Paste, which the program leaves to the browser while the console is
+  // open. Each character goes over as its code point; the program keeps those it can
+  // type, and takes none while the console is closed. The input line holds at most
+  // 32767 characters, so no more than that and a line break go over.
+  document.addEventListener("paste", (event) => {
+    if (!programRunning || !Module._brawlex_paste_end) return;
+    const text = event.clipboardData ? event.clipboardData.getData("text/plain") : "";
+    let count = 0;
+    for (const character of text) {
+      if (++count > 32769) break;
+      Module._brawlex_paste_character(character.codePointAt(0));
+    }
+    if (Module._brawlex_paste_end()) event.preventDefault();
+  });
+
+  // ---- Demos ------------------------------------------------------------------------
+  // The page's files live in its memory only. A recording that STOP ends is offered as
+  // a download; a demo file dropped on the page or picked with the chooser beside the
+  // key line is put in the game's folder under its own name, for PLAYDEMO.
+  const demoPicker = document.createElement("input");
+  demoPicker.type = "file";
+  demoPicker.accept = ".dem";
+  demoPicker.hidden = true;
+  const demoButton = document.createElement("button");
+  demoButton.type = "button";
+  demoButton.id = "demo-open";
+  demoButton.textContent = "Open a demo...";
+  const demoStatus = document.createElement("span");
+  demoStatus.id = "demo-status";
+  demoStatus.setAttribute("role", "status");
+  const demoPlace = document.createElement("span");
+  demoPlace.append(demoButton, demoPicker, " ", demoStatus);
+  const keyLine = document.getElementById("keys");
+  if (keyLine) keyLine.append(" ", demoPlace);
+  const demoLog = [];
+  // The log is bounded; an offered file's link stays usable (for a second save, and
+  // the tests) while it is logged.
+  function logDemo(entry) {
+    demoLog.push(entry);
+    if (demoLog.length > 20) {
+      const old = demoLog.shift();
+      if (old.url) URL.revokeObjectURL(old.url);
+    }
+  }
+
+  function takeDemo(file) {
+    if (!file) return;
+    if (!programRunning || !Module.brawlexWriteDemo) {
+      demoStatus.textContent = "The game has not started yet.";
+      return;
+    }
+    if (file.size > 64 * 1024 * 1024) {
+      demoStatus.textContent = file.name + " is too large for a demo.";
+      return;
+    }
+    file.arrayBuffer().then((buffer) => {
+      const name = Module.brawlexWriteDemo(file.name, new Uint8Array(buffer));
+      logDemo({ taken: file.name, as: name });
+      demoStatus.textContent = name
+        ? "Type PLAYDEMO " + name + " in the console to play it."
+        : file.name + " is no demo file (its name must end in .dem).";
+    }, () => { demoStatus.textContent = file.name + " could not be read."; });
+  }
+  demoButton.addEventListener("click", () => demoPicker.click());
+  demoPicker.addEventListener("change", () => {
+    takeDemo(demoPicker.files[0]);
+    demoPicker.value = "";
+  });
+  document.addEventListener("dragover", (event) => {
+    if (event.dataTransfer && Array.from(event.dataTransfer.types).includes("Files")) {
+      event.preventDefault();
+      event.dataTransfer.dropEffect = "copy";
+    }
+  });
+  document.addEventListener("drop", (event) => {
+    if (!event.dataTransfer || event.dataTransfer.files.length === 0) return;
+    event.preventDefault();
+    takeDemo(event.dataTransfer.files[0]);
+  });
+
+  window.BrawlexDemos = {
+    // Called by the program when STOP has written a recording.
+    offerDownload: (name, bytes) => {
+      const url = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
+      const link = document.createElement("a");
+      link.href = url;
+      link.download = name;
+      link.hidden = true;
+      document.body.appendChild(link);
+      link.click();
+      link.remove();
+      logDemo({ offered: name, size: bytes.length, url: url });
+      demoStatus.textContent = name + " is offered as a download.";
+    },
+    // For the tests: what was offered and taken, and a file given as if dropped.
+    log: demoLog,
+    take: (name, bytes) => takeDemo(new File([bytes], name)),
+  };
+
   if (typeof WebAssembly !== "object" || typeof WebAssembly.instantiate !== "function") {
     showNotice(
       "Brawlex! needs WebAssembly, which this browser does not offer (or has turned off)." +
