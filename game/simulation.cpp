@@ -10,8 +10,8 @@
 #include "game/game_events.h"
 #include "game/player.h"
 
-#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <type_traits>
 
 std::uint8_t clearBulletsRequested = 0;
@@ -54,9 +54,17 @@ template <typename Visitor, typename State> void visitState(Visitor& v, State& s
     for (auto& cpu : s.cpu) visitCpuState(v, cpu);
 }
 
+// A float's IEEE-754 bits. (memcpy rather than std::bit_cast, which the web tree's
+// standard library does not have.)
+std::uint32_t floatBits(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
 template <typename T> std::uint32_t bitsOf(T value) {
     if constexpr (std::is_same_v<T, float>)
-        return std::bit_cast<std::uint32_t>(value);
+        return floatBits(value);
     else
         return static_cast<std::uint32_t>(value);
 }
@@ -94,7 +102,7 @@ struct Reader {
             bits |= static_cast<std::uint32_t>(in[at + i]) << (8 * i);
         at += sizeof(T);
         if constexpr (std::is_same_v<T, float>)
-            value = std::bit_cast<float>(bits);
+            std::memcpy(&value, &bits, sizeof value);
         else
             value = static_cast<T>(bits);
     }
