@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/dom_code_keys.h"
 #include "app/key_events.h"
+#include "app/key_line_web.h"
 #include "app/platform.h"
 #include "config/console_overlay.h"
 #include "graphics/software_surfaces.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -98,6 +100,7 @@ double repaintMilliseconds = 0.0;
 // the browser far more than comparing them here.
 void repaint() {
     repaintRequested = false;
+    showKeysIfChanged();
     if (shownWindow == nullptr) return;
     const double started = emscripten_get_now();
     const std::vector<std::uint32_t>& front = shownWindow->frontBuffer;
@@ -197,18 +200,63 @@ EM_BOOL keyUp(int, const EmscriptenKeyboardEvent* event, void*) {
                                                                                        : EM_FALSE;
 }
 
+// The canvas pixel under a point of the canvas's box (CSS pixels from its left or top
+// edge): page.js scales the box to fit the window, so the two differ.
+int canvasPixel(double at, double boxSize, int pixels) {
+    if (!(boxSize > 0.0)) return static_cast<int>(at);
+    const double pixel = std::floor(at * pixels / boxSize);
+    return static_cast<int>(std::clamp(pixel, -1.0, static_cast<double>(pixels)));
+}
+
 EM_BOOL mouseDown(int, const EmscriptenMouseEvent* event, void*) {
-    if (!capturing || modalBoxOpen || event->button != 0) return EM_FALSE;
-    queueInput({.kind = ConsoleInput::click,
-                .x = static_cast<int>(event->targetX),
-                .y = static_cast<int>(event->targetY)});
+    if (!capturing || modalBoxOpen || event->button != 0 || shownWindow == nullptr) return EM_FALSE;
+    double boxWidth = 0.0, boxHeight = 0.0;
+    emscripten_get_element_css_size("#canvas", &boxWidth, &boxHeight);
+    queueInput(
+        {.kind = ConsoleInput::click,
+         .x = canvasPixel(static_cast<double>(event->targetX), boxWidth, shownWindow->width),
+         .y = canvasPixel(static_cast<double>(event->targetY), boxHeight, shownWindow->height)});
     return EM_TRUE;
 }
 
+// The wheel scrolls the console as far as it turned, whatever the size of its events:
+// one line for every 100/3 CSS pixels (so three lines for a mouse's notch, which
+// browsers report as 100 pixels), the lines of a wheel that reports lines, and a
+// page's worth (Page Up, Page Down) for each page. A touchpad's stream of small
+// deltas thus scrolls as far as the fingers moved. What is left of a line is kept for
+// the next event in the same direction; a turn the other way starts afresh. Counted
+// in hundredths of a line (a pixel is three), so that whole pixels and lines add up
+// exactly.
+constexpr double wheelUnitsPerLine = 100.0;
+constexpr double wheelUnitsPerPixel = 3.0;
+constexpr double wheelUnitsMost = 100000.0; // in one event: no overflow from odd deltas
+double wheelUnitsLeft = 0.0;                // toward older lines (down the panel)
+
+void queuePageKey(std::uint8_t virtualKey) {
+    queueInput({.kind = ConsoleInput::keyDown, .virtualKey = virtualKey});
+    queueInput({.kind = ConsoleInput::keyUp, .virtualKey = virtualKey});
+}
+
 EM_BOOL wheelTurned(int, const EmscriptenWheelEvent* event, void*) {
-    if (!capturing || modalBoxOpen || event->deltaY == 0) return EM_FALSE;
-    // A wheel turned away from the user scrolls the page up: a negative delta.
-    queueInput({.kind = ConsoleInput::wheel, .notches = event->deltaY < 0 ? 1 : -1});
+    if (!capturing || modalBoxOpen) return EM_FALSE;
+    const double delta = event->deltaY;
+    if (delta == 0.0 || !std::isfinite(delta)) return EM_TRUE;
+    if (event->deltaMode == DOM_DELTA_PAGE) {
+        // Page Down is virtual key 0x22, Page Up 0x21.
+        const int pages = static_cast<int>(std::clamp(std::abs(delta), 1.0, 10.0));
+        for (int i = 0; i < pages; ++i) queuePageKey(delta > 0 ? 0x22 : 0x21);
+        return EM_TRUE;
+    }
+    const double units = std::clamp(
+        delta * (event->deltaMode == DOM_DELTA_LINE ? wheelUnitsPerLine : wheelUnitsPerPixel),
+        -wheelUnitsMost, wheelUnitsMost);
+    if ((units > 0.0) != (wheelUnitsLeft > 0.0)) wheelUnitsLeft = 0.0;
+    wheelUnitsLeft += units;
+    const double lines = std::trunc(wheelUnitsLeft / wheelUnitsPerLine);
+    if (lines != 0.0) {
+        wheelUnitsLeft -= lines * wheelUnitsPerLine;
+        queueInput({.kind = ConsoleInput::wheel, .lines = static_cast<int>(lines)});
+    }
     return EM_TRUE;
 }
 
@@ -233,6 +281,7 @@ void attach(WindowObject& window) {
 }
 
 void showGame() {
+    showKeysIfChanged(); // as the start-up scripts left them
     pageShowGame();
 }
 

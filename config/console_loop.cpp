@@ -41,7 +41,10 @@ bool hand(const ConsoleInput& input, ConsoleOverlay& overlay, const ConsoleLoopH
         overlay.click(input.x, input.y);
         break;
     case ConsoleInput::wheel:
-        overlay.wheel(input.notches);
+        if (input.lines != 0)
+            overlay.scrollLines(input.lines);
+        else
+            overlay.wheel(input.notches);
         break;
     case ConsoleInput::closeBox:
         overlay.closeBoxClicked();

@@ -31,10 +31,13 @@ struct ConsoleInput {
     unsigned modifiers = 0;
     char character = 0;
     std::string text;
-    // A click: where on the picture. The wheel: notches turned away from the user.
+    // A click: where on the picture. The wheel: notches turned away from the user, or,
+    // from a layer that measures the wheel finer, lines to scroll toward the older
+    // output (down the panel) with notches 0.
     int x = 0;
     int y = 0;
     int notches = 0;
+    int lines = 0;
 };
 
 struct ConsoleLoopHooks {

@@ -1,13 +1,16 @@
-// The page around Brawlex!: sizes the canvas, loads the program (or says plainly why
-// it cannot), and does the DOM work the program asks for through window.BrawlexPage:
-// the loading panel, putting frames on the canvas, the message box, and telling the
-// program whether the page is active (visible and holding the keyboard focus).
+// The page around Brawlex!: sizes the canvas and scales it to fit the window, loads the
+// program (or says plainly why it cannot), and does the DOM work the program asks for
+// through window.BrawlexPage: the loading panel, putting frames on the canvas, the
+// message box, the line of keys, and telling the program whether the page is active
+// (visible and holding the keyboard focus).
 "use strict";
 
 (function () {
   const canvas = document.getElementById("canvas");
+  const stage = document.getElementById("stage");
   const keysLine = document.getElementById("keys");
   const notice = document.getElementById("notice");
+  const starting = document.getElementById("starting");
   const pausedLabel = document.getElementById("paused");
   let context = null;
   let imageData = null;
@@ -15,16 +18,85 @@
   let ended = false;
   let failed = false;
 
-  // The canvas takes the window's inner size at start-up, less the line of keys
-  // under it, and keeps that size: it is the game's play area, fixed once taken.
-  const width = Math.max(1, window.innerWidth);
-  const height = Math.max(1, window.innerHeight - keysLine.offsetHeight);
-  canvas.width = width;
-  canvas.height = height;
-  canvas.style.width = width + "px";
-  canvas.style.height = height + "px";
+  // What the tests read of the page is kept to its last entries: a page that runs for
+  // days keeps no growing record.
+  const logLimit = 100;
+  function remember(log, entry) {
+    log.push(entry);
+    if (log.length > logLimit) log.splice(0, log.length - logLimit);
+  }
+
+  // The canvas's pixels are the game's play area, taken once when the program starts
+  // (the page then laid out whole) from the window's inner size less the line of keys
+  // under it, and kept. It gets as many game
+  // pixels as fit there at a whole number of device pixels each, that number being the
+  // display's scale rounded (at least 1): a game pixel is a CSS pixel at 100 % and
+  // 200 %, a device pixel at 125 %, two at 150 % and 175 %. The picture thus fills the
+  // window at start-up, every game pixel the same size.
+  // Until the program says which keys are in force, the line holds text of the usual
+  // length, unseen, so that the room measured here is what is left once they show.
+  document.getElementById("keys-1").textContent =
+    "A D walk, W S aim, Space jump, G shoot, J sword, H hook";
+  document.getElementById("keys-2").textContent =
+    "\u2190 \u2192 walk, \u2191 \u2193 aim, Num 0 jump, Num 4 shoot, Num 6 sword, Num 5 hook" +
+    " (Num Lock on)";
+  keysLine.style.visibility = "hidden";
+  let width = 0;
+  let height = 0;
+  function takePlayArea() {
+    if (width) return;
+    const ratio = window.devicePixelRatio || 1;
+    const scale = Math.max(1, Math.round(ratio));
+    width = Math.max(1, Math.floor((window.innerWidth * ratio) / scale));
+    height = Math.max(
+      1, Math.floor(((window.innerHeight - keysLine.offsetHeight) * ratio) / scale));
+    canvas.width = width;
+    canvas.height = height;
+    fitCanvas();
+  }
+
+  // The whole picture, its shape kept, in the room the window has for it now: the
+  // largest whole number of device pixels per game pixel that fits, so that every game
+  // pixel is the same sharp square at any display scale (125 %, 150 %...); only where
+  // not even one device pixel fits (a very small window) smoothly scaled down. The CSS
+  // box is the device pixels over the display's scale, centred on a whole device pixel.
+  // Called again whenever the window, the display scale or the line of keys changes.
+  const fit = { scale: 1, ratio: window.devicePixelRatio || 1, whole: true };
+  function fitCanvas() {
+    if (!width) return; // the play area is not taken yet
+    const ratio = window.devicePixelRatio || 1;
+    const roomWidth = Math.floor(window.innerWidth * ratio);
+    const roomHeight = Math.floor(Math.max(0, window.innerHeight - keysLine.offsetHeight) * ratio);
+    let most = Math.min(roomWidth / width, roomHeight / height);
+    // The line of keys gives way first: where the window itself holds the picture at a
+    // device pixel per game pixel, it is shown so, the line then partly below the window.
+    const tallest = Math.floor(window.innerHeight * ratio);
+    if (most < 1 && Math.min(roomWidth / width, tallest / height) >= 1) most = 1;
+    const whole = most >= 1;
+    const scale = whole ? Math.floor(most) : Math.max(most, 1 / 64);
+    canvas.style.width = (width * scale) / ratio + "px";
+    canvas.style.height = (height * scale) / ratio + "px";
+    canvas.classList.toggle("smooth", !whole);
+    stage.style.marginLeft =
+      Math.max(0, Math.floor((roomWidth - Math.ceil(width * scale)) / 2)) / ratio + "px";
+    fit.scale = scale;
+    fit.ratio = ratio;
+    fit.whole = whole;
+  }
+  window.addEventListener("resize", fitCanvas);
+  // A change of the display scale (the page moved to another screen, the browser's
+  // zoom) need not resize the window: the media query of the scale now says when.
+  function watchRatio() {
+    const query = window.matchMedia("(resolution: " + (window.devicePixelRatio || 1) + "dppx)");
+    query.addEventListener("change", () => {
+      fitCanvas();
+      watchRatio();
+    }, { once: true });
+  }
+  watchRatio();
 
   function showNotice(text) {
+    starting.hidden = true;
     notice.textContent = text;
     notice.hidden = false;
     canvas.classList.remove("shown");
@@ -67,7 +139,7 @@
     if (now === active) return;
     active = now;
     const entry = { active: now, frames: frames(), at: performance.now(), sound: null };
-    activityLog.push(entry);
+    remember(activityLog, entry);
     if (programRunning && Module._brawlex_set_active) Module._brawlex_set_active(now ? 1 : 0);
     // The sound stands still with the game: a suspended audio context runs none of
     // its callbacks, so a hidden or unfocused page uses no processor time for it.
@@ -128,6 +200,17 @@
   const stageBar = document.getElementById("loading-stage");
   const overallBar = document.getElementById("loading-overall");
   const loadingLog = []; // every status shown, in order
+  // The statuses on the screen when the page repainted during loading.
+  const loadingPaintedLog = [];
+  // Runs before each repaint of the page while the panel shows.
+  function notePainted() {
+    if (loadingPanel.hidden) return;
+    const status = loadingStatus.textContent;
+    if (loadingPaintedLog[loadingPaintedLog.length - 1] !== status) {
+      remember(loadingPaintedLog, status);
+    }
+    requestAnimationFrame(notePainted);
+  }
 
   // The message box: modal over the canvas; Enter, Escape or OK dismiss it.
   const modal = document.getElementById("modal");
@@ -144,7 +227,7 @@
       const icon = style & 0xf0;
       messageIcon.className = icon === 0x10 ? "stop" : icon === 0x30 ? "exclamation" : "";
       messageIcon.textContent = icon === 0x10 ? "\u2715" : icon === 0x30 ? "!" : "";
-      messageLog.push({ caption: caption, text: text });
+      remember(messageLog, { caption: caption, text: text });
       modal.hidden = false;
       messageOk.focus();
 
@@ -186,25 +269,98 @@
     return result;
   }
 
-  // The console's boxes as text, while the console is open.
+  // The console's boxes as text, while the console is open. The whole output stays
+  // readable there; what a screen reader announces is only what is new: the lines a
+  // command added at the top of the output (never the input line, which the reader
+  // echoes as it is typed, nor the whole text again at each key).
   const consoleText = document.getElementById("console-text");
   const consoleInput = document.getElementById("console-input");
   const consoleOutput = document.getElementById("console-output");
+  const consoleNews = document.getElementById("console-news");
   const consoleState = { open: false, input: "", output: "", openings: 0 };
+
+  // The text added in front of `before` to make `after` (the console's output grows
+  // only at its top), without its last line break; "" when nothing was added or the
+  // output changed otherwise.
+  function addedInFront(before, after) {
+    if (after.length <= before.length || !after.endsWith(before)) return "";
+    return after.slice(0, after.length - before.length).replace(/\r?\n$/, "");
+  }
+
+  // The line of keys under the canvas, from the bindings the program has in force: a
+  // line for each player, his keys by action in the order JUMP LEFT RIGHT GRAPPLE AIMUP
+  // AIMDOWN ATTACK SWORD, separated by blanks, as the program's key names ("" for none;
+  // the keypad's operators as NUM+ NUM- NUM* NUM/).
+  const keyWords = {
+    SPACE: "Space", SHIFT: "Shift", CTRL: "Ctrl", ALT: "Alt", ENTER: "Enter", TAB: "Tab",
+    BACKSPACE: "Backspace", UP: "\u2191", DOWN: "\u2193", LEFT: "\u2190", RIGHT: "\u2192",
+  };
+  const padWords = {
+    UP: "d-pad up", DOWN: "d-pad down", LEFT: "d-pad left", RIGHT: "d-pad right",
+    STICKUP: "stick up", STICKDOWN: "stick down", STICKLEFT: "stick left",
+    STICKRIGHT: "stick right", BACK: "Back", START: "Start",
+  };
+  function keyWord(name) {
+    if (keyWords[name]) return keyWords[name];
+    let match = /^NUM(.)$/.exec(name);
+    if (match) return "Num " + match[1];
+    match = /^PAD([12])(.+)$/.exec(name);
+    if (match) return "Pad " + match[1] + " " + (padWords[match[2]] || match[2]);
+    return name;
+  }
+  function keysText(names) {
+    const key = (i) => (names[i] ? keyWord(names[i]) : null);
+    const parts = [];
+    const add = (what, ...keys) => {
+      const given = keys.filter((k) => k !== null);
+      if (given.length) parts.push(given.join(" ") + " " + what);
+    };
+    add("walk", key(1), key(2));
+    add("aim", key(4), key(5));
+    add("jump", key(0));
+    add("shoot", key(6));
+    add("sword", key(7));
+    add("hook", key(3));
+    let line = parts.length ? parts.join(", ") : "no keys";
+    if (names.some((n) => /^NUM\d$/.test(n))) line += " (Num Lock on)";
+    return line;
+  }
+  const keysLog = []; // every line of keys shown, in order
+  function showKeys(bindings) {
+    const players = bindings.split("\n");
+    for (let side = 0; side < 2; ++side) {
+      const text = keysText((players[side] || "").split(" "));
+      document.getElementById("keys-" + (side + 1)).textContent = text;
+    }
+    keysLine.style.visibility = "";
+    remember(keysLog, ["1", "2"].map((side) =>
+      "Player " + side + " " + document.getElementById("keys-" + side).textContent).join(" "));
+    fitCanvas(); // the line may now take more or less room
+  }
 
   let firstFrameAt = null;
   function repaintNow() {
+    // A change of scale that the media query did not report (browsers differ in when
+    // they do) is noticed here, at the latest at the next frame.
+    if ((window.devicePixelRatio || 1) !== fit.ratio) fitCanvas();
     if (programRunning) Module._brawlex_repaint();
   }
 
   window.BrawlexPage = {
-    canvasWidth: () => width,
-    canvasHeight: () => height,
+    canvasWidth() {
+      takePlayArea();
+      return width;
+    },
+    canvasHeight() {
+      takePlayArea();
+      return height;
+    },
     isActive: () => active,
     text: text,
 
     showGame() {
       loadingPanel.hidden = true;
+      starting.hidden = true;
       canvas.classList.add("shown");
       activityChanged();
     },
@@ -255,15 +411,23 @@
 
     messageBox: messageBox,
     yieldNow: yieldNow,
+    showKeys: showKeys,
 
     console: {
       show(input, output) {
-        if (!consoleState.open) ++consoleState.openings;
+        const opening = !consoleState.open;
+        if (opening) {
+          ++consoleState.openings;
+          consoleNews.textContent = "";
+        } else if (output !== consoleState.output) {
+          const news = addedInFront(consoleState.output, output);
+          if (news) consoleNews.textContent = news;
+        }
         consoleState.open = true;
+        if (input !== consoleState.input || opening) consoleInput.textContent = input;
+        if (output !== consoleState.output || opening) consoleOutput.textContent = output;
         consoleState.input = input;
         consoleState.output = output;
-        consoleInput.textContent = input;
-        consoleOutput.textContent = output;
         consoleText.hidden = false;
       },
       hide() {
@@ -275,14 +439,16 @@
 
     loading: {
       open(range) {
+        starting.hidden = true;
         overallBar.max = Math.max(range, 1);
         overallBar.value = 0;
         stageBar.value = 0;
         loadingPanel.hidden = false;
+        requestAnimationFrame(notePainted);
       },
       status(line) {
         loadingStatus.textContent = line;
-        loadingLog.push(line);
+        remember(loadingLog, line);
       },
       stage(range, position) {
         stageBar.max = Math.max(range, 1);
@@ -313,10 +479,30 @@
         active: active,
       };
     },
+    fit: fit,
     activityLog: activityLog,
     loadingLog: loadingLog,
+    loadingPaintedLog: loadingPaintedLog,
     messageLog: messageLog,
+    keysLog: keysLog,
   };
+
+  // ---- Paste into the console -------------------------------------------------------
+  // The console's input line takes the clipboard's text: Ctrl+V, Shift+Insert and the
+  // browser's own Paste, which the program leaves to the browser while the console is
+  // open. Each character goes over as its code point; the program keeps those it can
+  // type, and takes none while the console is closed. The input line holds at most
+  // 32767 characters, so no more than that and a line break go over.
+  document.addEventListener("paste", (event) => {
+    if (!programRunning || !Module._brawlex_paste_end) return;
+    const text = event.clipboardData ? event.clipboardData.getData("text/plain") : "";
+    let count = 0;
+    for (const character of text) {
+      if (++count > 32769) break;
+      Module._brawlex_paste_character(character.codePointAt(0));
+    }
+    if (Module._brawlex_paste_end()) event.preventDefault();
+  });
 
   // ---- Demos ------------------------------------------------------------------------
   // The page's files live in its memory only. A recording that STOP ends is offered as
@@ -402,23 +588,6 @@
     take: (name, bytes) => takeDemo(new File([bytes], name)),
   };
 
-  // ---- Paste into the console -------------------------------------------------------
-  // The console's input line takes the clipboard's text: Ctrl+V, Shift+Insert and the
-  // browser's own Paste, which the program leaves to the browser while the console is
-  // open. Each character goes over as its code point; the program keeps those it can
-  // type, and takes none while the console is closed. The input line holds at most
-  // 32767 characters, so no more than that and a line break go over.
-  document.addEventListener("paste", (event) => {
-    if (!programRunning || !Module._brawlex_paste_end) return;
-    const text = event.clipboardData ? event.clipboardData.getData("text/plain") : "";
-    let count = 0;
-    for (const character of text) {
-      if (++count > 32769) break;
-      Module._brawlex_paste_character(character.codePointAt(0));
-    }
-    if (Module._brawlex_paste_end()) event.preventDefault();
-  });
-
   if (typeof WebAssembly !== "object" || typeof WebAssembly.instantiate !== "function") {
     showNotice(
       "Brawlex! needs WebAssembly, which this browser does not offer (or has turned off)." +
@@ -428,8 +597,15 @@
 
   // Anything that goes wrong before the game runs (a file that does not arrive, a
   // program that cannot be compiled) ends in a plain message instead of a blank page.
-  window.addEventListener("error", () => { if (!programRunning) fail(loadFailure); });
-  window.addEventListener("unhandledrejection", () => { if (!programRunning) fail(loadFailure); });
+  // Only the program's own scripts count: an error of another script on the page (the
+  // host site's, an extension's) says nothing about the game. A program that cannot
+  // be fetched or compiled ends in onAbort or the script's onerror below.
+  function ours(url) {
+    return /\/(brawlex|page)\.js([?#].*)?$/.test(url || "");
+  }
+  window.addEventListener("error", (event) => {
+    if (!programRunning && ours(event.filename)) fail(loadFailure);
+  });
 
   window.Module = {
     canvas: canvas,

@@ -37,6 +37,7 @@ _SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(_HERE)))
 CHROMIUM = os.environ.get("BRAWLEX_CHROMIUM") or "/usr/bin/chromium"
 CHROMEDRIVER = os.environ.get("BRAWLEX_CHROMEDRIVER") or "/usr/bin/chromedriver"
 CHROMIUM_FLAGS = ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                  "--force-color-profile=srgb",
                   "--no-first-run", "--disable-background-networking",
                   "--disable-component-update", "--disable-sync")
 WINDOW_SIZE = (1024, 768)
@@ -101,11 +102,56 @@ return {lit: lit, white: white, meanX: lit ? sumX / lit : null, topRow: topRow};
 """
 
 
+# Compares what the screen shows of the canvas with the canvas's own pixels. Takes a
+# screenshot (PNG, device pixels) and the canvas's box on the page; each game pixel must
+# fill a square of `scale` x `scale` device pixels of its own colour, for every game
+# pixel of the play area: the whole picture is seen, every game pixel the same size.
+_SCREEN_AGAINST_CANVAS = """
+const [png, done] = [arguments[0], arguments[arguments.length - 1]];
+const canvas = document.getElementById("canvas");
+const box = canvas.getBoundingClientRect();
+const ratio = devicePixelRatio;
+const scale = Math.round(box.width * ratio / canvas.width);
+const image = new Image();
+image.onload = () => {
+  const shot = new OffscreenCanvas(image.width, image.height).getContext("2d");
+  shot.drawImage(image, 0, 0);
+  const screen = shot.getImageData(0, 0, image.width, image.height).data;
+  const game = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
+  const left = Math.round(box.left * ratio), top = Math.round(box.top * ratio);
+  let wrong = 0, outside = 0, first = null;
+  for (let y = 0; y < canvas.height; ++y) {
+    for (let x = 0; x < canvas.width; ++x) {
+      const g = (y * canvas.width + x) * 4;
+      for (let dy = 0; dy < scale; ++dy) {
+        for (let dx = 0; dx < scale; ++dx) {
+          const sx = left + x * scale + dx, sy = top + y * scale + dy;
+          if (sx >= image.width || sy >= image.height) { ++outside; continue; }
+          const s = (sy * image.width + sx) * 4;
+          if (Math.abs(screen[s] - game[g]) > 2 || Math.abs(screen[s + 1] - game[g + 1]) > 2 ||
+              Math.abs(screen[s + 2] - game[g + 2]) > 2) {
+            if (first === null) first = [x, y, dx, dy, [...game.slice(g, g + 3)], [...screen.slice(s, s + 3)]];
+            ++wrong;
+          }
+        }
+      }
+    }
+  }
+  done({wrong: wrong, outside: outside, first: first, scale: scale,
+        exactScale: box.width * ratio / canvas.width, shot: [image.width, image.height]});
+};
+image.onerror = () => done({error: "the screenshot could not be decoded"});
+image.src = "data:image/png;base64," + png;
+"""
+
+
 class Page:
     """One served site and one browser on it."""
 
-    def __init__(self, site=None, chromium_flags=(), window_size=WINDOW_SIZE):
+    def __init__(self, site=None, chromium_flags=(), window_size=WINDOW_SIZE, load_strategy=None):
         self.site_source = site or site_dir()
+        # "none": the driver's get() returns without waiting for the page to load.
+        self.load_strategy = load_strategy
         self.window_size = window_size
         self.extra_flags = tuple(chromium_flags)
         self.scratch = None
@@ -182,6 +228,8 @@ class Page:
     def _start_browser(self):
         options = webdriver.ChromeOptions()
         options.binary_location = CHROMIUM
+        if self.load_strategy:
+            options.page_load_strategy = self.load_strategy
         for flag in CHROMIUM_FLAGS + self.extra_flags:
             options.add_argument(flag)
         options.add_argument(f"--user-data-dir={os.path.join(self.scratch, 'profile')}")
@@ -224,6 +272,30 @@ class Page:
 
     def canvas(self, box):
         return self.script(_CANVAS_SUMMARY, list(box))
+
+    def screen_against_canvas(self):
+        """How the screen shows the canvas: {wrong, outside, scale, exactScale, ...}, the
+        device pixels that differ from their game pixel and those beyond the screen."""
+        shot = self.driver.execute_cdp_cmd("Page.captureScreenshot", {"format": "png"})
+        return self.driver.execute_async_script(_SCREEN_AGAINST_CANVAS, shot["data"])
+
+    def canvas_box(self):
+        """The canvas's box on the page (CSS pixels) and the room the window has."""
+        return self.script("""
+            const r = document.getElementById('canvas').getBoundingClientRect();
+            return {left: r.left, top: r.top, right: r.right, bottom: r.bottom,
+                    innerWidth: innerWidth, innerHeight: innerHeight, ratio: devicePixelRatio,
+                    keysTop: document.getElementById('keys').getBoundingClientRect().top};
+        """)
+
+    def mouse(self, kind, x, y, **more):
+        """A real mouse event at (x, y) of the page's CSS pixels ("mousePressed",
+        "mouseReleased", "mouseWheel" with deltaX and deltaY...)."""
+        event = {"type": kind, "x": x, "y": y}
+        if kind in ("mousePressed", "mouseReleased"):
+            event.update(button="left", clickCount=1)
+        event.update(more)
+        self.driver.execute_cdp_cmd("Input.dispatchMouseEvent", event)
 
     def standing_box(self, side):
         """Where a fighter standing on the floor at his start edge is drawn: his frame
