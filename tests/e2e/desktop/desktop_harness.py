@@ -1,6 +1,6 @@
 """Runs the real desktop program (build/desktop/game/brawlex) natively on a private
-virtual X display under a real window manager (openbox, which frames the window with a
-title bar and borders as a player's desktop does), in the style of the Windows
+virtual X display, for the tests under a real window manager (openbox, which frames the
+window with a title bar and borders as a player's desktop does), in the style of the Windows
 program's harness (../brawlex_harness.py, whose display, screenshots and waits it
 shares): a fresh folder with the scenario's files, real key presses (xdotool),
 screenshots, and the message boxes read from the line the program writes to standard
@@ -22,6 +22,7 @@ Paths come from the environment CTest sets (cmake/DesktopEndToEnd.cmake):
 BRAWLEX_DESKTOP_PROGRAM, BRAWLEX_GAME_DIR, BRAWLEX_E2E_ARTIFACTS.
 """
 
+import functools
 import os
 import re
 import shutil
@@ -106,13 +107,16 @@ def work_area(display_name):
 
 
 class DesktopGame(XKeysAndScreen):
-    """One run of the desktop program on its own virtual display, under openbox unless
-    window_manager is False (a bare X server: the window has no frame), with a panel
+    """One run of the desktop program on its own virtual display: a bare X server (the
+    window has no frame), or with window_manager under openbox, and with a panel
     reserving the edges of the screen that panel names ({"bottom": 40, ...}, as
     x11_window.Panel takes them). stop() (also run by the context manager) ends the
-    game, the panel, the window manager and Xvfb and removes the folder."""
+    game, the panel, the window manager and Xvfb and removes the folder. The tests run
+    under the window manager (DesktopTestCase); the scripts that measure or show the
+    game (scripts/bench-desktop, scripts/play) on the bare server, like the Windows
+    program's."""
 
-    def __init__(self, program=None, screen=(1024, 768), window_manager=True, panel=None):
+    def __init__(self, program=None, screen=(1024, 768), window_manager=False, panel=None):
         self.program = program or program_path()
         self.screen = screen
         self.use_window_manager = window_manager
@@ -463,11 +467,11 @@ class ConsoleReader:
 
 
 class DesktopTestCase(GameTestCase):
-    """A test case with self.game, the desktop program, stopped after each test whatever
-    happened; on a failure the screen is saved to the artifacts folder and the game's
-    output printed."""
+    """A test case with self.game, the desktop program under the window manager, stopped
+    after each test whatever happened; on a failure the screen is saved to the artifacts
+    folder and the game's output printed."""
 
-    game_class = DesktopGame
+    game_class = functools.partial(DesktopGame, window_manager=True)
     output_name = "game output"
 
 

@@ -41,7 +41,7 @@ class WindowTest(DesktopTestCase):
         """The window with the frame the window manager gives it covers the work area
         exactly (the screen less the panel), and the floor with both fighters on it is
         on the screen, above the panel."""
-        self.game = DesktopGame(panel=panel)
+        self.game = DesktopGame(window_manager=True, panel=panel)
         self.game.start(config=QUIET_CONFIG)
         window = self.game.main_window()
         left, right, top, bottom = poll(lambda: self.game.frame_extents(window["id"]), 20,
