@@ -52,11 +52,15 @@ struct Channel {
         bits = std::popcount(m);
         return (m >> shift) == (bits == 32 ? 0xFFFFFFFFu : ((1u << bits) - 1));
     }
+    // The channel as 8 bits, as Windows widens it: the top 8 bits of a wider channel;
+    // a narrower one's bits followed once more by its top bits (5-bit 10000 is
+    // 10000100, 6-bit 100000 is 10000010; a 1-bit channel gives 0 or 0xC0).
     std::uint32_t value(std::uint32_t pixel) const {
         if (mask == 0) return 0;
         const std::uint32_t v = (pixel & mask) >> shift;
         if (bits >= 8) return v >> (bits - 8);
-        return v * 255u / ((1u << bits) - 1u);
+        const std::uint32_t wide = v << (8 - bits);
+        return (wide | (wide >> bits)) & 0xFFu;
     }
 };
 
@@ -67,7 +71,7 @@ struct Header {
     int bitsPerPixel = 0;
     std::uint32_t compression = compressionNone;
     std::uint32_t coloursUsed = 0;
-    std::uint32_t imageSize = 0; // the bytes of the pixels; 0 when the file leaves it out
+    std::uint32_t imageSize = 0; // the bytes of the pixels; may be 0 for uncompressed ones
     std::uint64_t pixelOffset = 0;
 
     bool runLength() const {
@@ -140,69 +144,82 @@ bool readHeader(const Bytes& in, Header& header) {
 // by the next two bytes, 3 or more is that many pixels stored one by one, padded to
 // a whole number of 16-bit words.
 //
-// Pixels that no run reaches stay black (and so transparent in the game); a run that
-// goes past the right edge loses its excess rather than wrapping to the next row. A
-// file that ends early, or whose line ends or moves go past the top row, keeps what
-// it drew so far, as a picture saved with a cut-off end still shows its first rows.
-// The only thing refused is a colour the palette does not have, as for
-// uncompressed images.
-bool drawRunLength(const Bytes& in, std::uint64_t at, std::uint64_t end, int bitsPerPixel,
-                   const std::vector<std::uint32_t>& palette, BmpImage& image) {
+// The data is the header's image size of bytes from the pixel offset, as the
+// Windows program loads these files (checked against its LoadImageA):
+// - an image size of 0 gives no data, so the picture stays black;
+// - bytes that the image size counts past the end of the file read as 0 (a run of
+//   line ends), so a file cut short keeps the rows it has;
+// - a pixel no run reaches, or whose colour the palette does not have, stays black
+//   (black is transparent in the game); a run past the right edge loses its excess
+//   rather than wrapping to the next row;
+// - line ends or moves past the top row end the image; so does a move, or a run of
+//   pixels one by one with its padding, that the data does not hold whole (the run
+//   is then not drawn);
+// - where the data runs out in the middle of a row, with no line end, move or end
+//   mark after the last pixels drawn, those pixels are not shown: a row is kept from
+//   its start, or from the last move, once one of these comes after it.
+void drawRunLength(const std::uint8_t* data, std::size_t size, std::uint64_t at, std::uint64_t end,
+                   int bitsPerPixel, const std::vector<std::uint32_t>& palette, BmpImage& image) {
     const std::int64_t width = image.width;
     const std::int64_t rows = image.height;
     std::int64_t x = 0;
     std::int64_t row = 0; // counted from the bottom
     const auto has = [&](std::uint64_t count) { return count <= end - at; };
-    // The colour of the i-th pixel of a run whose byte is `byte`.
-    const auto indexOf = [bitsPerPixel](unsigned byte, unsigned i) {
-        if (bitsPerPixel == 8) return byte;
-        return i % 2 == 0 ? byte >> 4 : byte & 0x0Fu;
+    const auto byte = [&](std::uint64_t offset) -> unsigned {
+        return offset < size ? data[offset] : 0u;
     };
-    // Draws one pixel where the image has a place for it; false for a colour the
-    // palette does not have.
+    // The colour of the i-th pixel of a run whose byte is `value`.
+    const auto indexOf = [bitsPerPixel](unsigned value, unsigned i) {
+        if (bitsPerPixel == 8) return value;
+        return i % 2 == 0 ? value >> 4 : value & 0x0Fu;
+    };
     const auto put = [&](unsigned index) {
-        if (index >= palette.size()) return false;
-        if (x < width) {
+        if (x < width && index < palette.size()) {
             const std::int64_t y = rows - 1 - row;
             image.pixels[static_cast<std::size_t>(y * width + x)] = palette[index];
         }
         ++x;
-        return true;
     };
 
+    std::int64_t keptUpTo = 0; // the pixels of the row before it are kept come what may
+    bool ended = false;        // by the end mark, the top row, or a move cut short
     while (row < rows && has(2)) {
-        const unsigned count = in.u8(at);
-        const unsigned value = in.u8(at + 1);
+        const unsigned count = byte(at);
+        const unsigned value = byte(at + 1);
         at += 2;
         if (count > 0) { // a run of one colour, or of two in turn
-            for (unsigned i = 0; i < count && i < 2; ++i)
-                if (indexOf(value, i) >= palette.size()) return false;
             const std::int64_t drawn = std::clamp<std::int64_t>(width - x, 0, count);
             for (unsigned i = 0; i < drawn; ++i) put(indexOf(value, i));
             x += count - drawn;
         } else if (value == 0) { // end of the line
             x = 0;
+            keptUpTo = 0;
             ++row;
         } else if (value == 1) { // end of the image
+            ended = true;
             break;
         } else if (value == 2) { // a move right and up
-            if (!has(2)) break;
-            x += in.u8(at);
-            row += in.u8(at + 1);
+            if (!has(2)) {
+                ended = true;
+                break;
+            }
+            x += byte(at);
+            row += byte(at + 1);
+            keptUpTo = x;
             at += 2;
         } else { // `value` pixels stored one by one, padded to 16 bits
             const std::uint64_t bytes = bitsPerPixel == 8 ? value : (value + 1) / 2;
-            for (unsigned i = 0; i < value; ++i) {
-                const std::uint64_t byte = bitsPerPixel == 8 ? i : i / 2;
-                if (!has(byte + 1)) return true; // the file ends inside the run
-                if (!put(indexOf(in.u8(at + byte), i))) return false;
-            }
             const std::uint64_t stored = bytes + (bytes & 1);
             if (!has(stored)) break;
+            for (unsigned i = 0; i < value; ++i)
+                put(indexOf(byte(at + (bitsPerPixel == 8 ? i : i / 2)), i));
             at += stored;
         }
     }
-    return true;
+    if (ended || row >= rows) return;
+    const std::int64_t y = rows - 1 - row;
+    for (std::int64_t i = keptUpTo; i < std::min(x, width); ++i)
+        image.pixels[static_cast<std::size_t>(y * width + i)] = 0;
 }
 
 } // namespace
@@ -260,18 +277,14 @@ std::optional<BmpImage> decodeBmp(const std::uint8_t* data, std::size_t size) {
     const std::int64_t width = header.width;
     const std::int64_t rows = header.height < 0 ? -header.height : header.height;
     if (header.runLength()) {
-        // The encoded pixels start after the headers and end with the file, or
-        // earlier where the header gives their size.
+        // The encoded pixels start after the headers; how far they go is the header's.
         if (header.pixelOffset < tableOffset || header.pixelOffset > size) return std::nullopt;
-        std::uint64_t end = size;
-        if (header.imageSize != 0 && header.imageSize < end - header.pixelOffset)
-            end = header.pixelOffset + header.imageSize;
         BmpImage image;
         image.width = static_cast<int>(width);
         image.height = static_cast<int>(rows);
         image.pixels.assign(static_cast<std::size_t>(width * rows), 0);
-        if (!drawRunLength(in, header.pixelOffset, end, header.bitsPerPixel, palette, image))
-            return std::nullopt;
+        drawRunLength(data, size, header.pixelOffset, header.pixelOffset + header.imageSize,
+                      header.bitsPerPixel, palette, image);
         return image;
     }
 

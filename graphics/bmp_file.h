@@ -7,7 +7,7 @@
 // bottom-up). Anything else, and every malformed, truncated or oversized file, gives
 // no image: the reader never trusts a size in the file without checking it against
 // the bytes actually there. (A compressed image cut short is the one exception: it
-// keeps what it drew, see bmp_file.cpp.)
+// keeps what it drew, as Windows shows it; see bmp_file.cpp.)
 #pragma once
 
 #include <cstddef>
