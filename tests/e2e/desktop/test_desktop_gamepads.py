@@ -59,7 +59,7 @@ class PadsWhileWaitingTest(DesktopTestCase):
     # that blocks until an event uses next to none; one that polls uses some every
     # millisecond.
     WAIT_SECONDS = 3.0
-    ALLOWED_MS = 60
+    ALLOWED_MS = 40
 
     def waiting_cpu_ms(self):
         ticks = self.game.cpu_ticks()
