@@ -26,21 +26,22 @@
     if (log.length > logLimit) log.splice(0, log.length - logLimit);
   }
 
-  // The canvas's pixels are the game's play area, taken once when the program starts
-  // (the page then laid out whole) from the window's inner size less the line of keys
-  // under it, and kept. It gets as many game
-  // pixels as fit there at a whole number of device pixels each, that number being the
-  // display's scale rounded (at least 1): a game pixel is a CSS pixel at 100 % and
-  // 200 %, a device pixel at 125 %, two at 150 % and 175 %. The picture thus fills the
-  // window at start-up, every game pixel the same size.
-  // Until the program says which keys are in force, the line holds text of the usual
-  // length, unseen, so that the room measured here is what is left once they show.
+  // Until the program says which keys are in force, the line of keys holds text of the
+  // usual length, unseen, so that the room measured below is what is left once they show.
   document.getElementById("keys-1").textContent =
     "A D walk, W S aim, Space jump, G shoot, J sword, H hook";
   document.getElementById("keys-2").textContent =
     "\u2190 \u2192 walk, \u2191 \u2193 aim, Num 0 jump, Num 4 shoot, Num 6 sword, Num 5 hook" +
     " (Num Lock on)";
   keysLine.style.visibility = "hidden";
+
+  // The canvas's pixels are the game's play area, taken once when the program starts
+  // (the page then laid out whole) from the window's inner size less the line of keys
+  // under it, and kept. It gets as many game pixels as fit there at a whole number of
+  // device pixels each, that number being the display's scale rounded (at least 1): a
+  // game pixel is a CSS pixel at 100 % and 200 %, a device pixel at 125 %, two at 150 %
+  // and 175 %. The picture thus fills the window at start-up, every game pixel the
+  // same size, and the game's pixels are near the size the user chose for the screen.
   let width = 0;
   let height = 0;
   function takePlayArea() {
