@@ -46,8 +46,9 @@ void closeDevice() {
     if (closing != 0) SDL_CloseAudioDevice(closing); // waits for a callback under way
 }
 
+// SDL stops a device it lost (and only then: a paused one still counts as there).
 bool devicePlaying() {
-    return SDL_GetAudioDeviceStatus(device.load()) == SDL_AUDIO_PLAYING;
+    return SDL_GetAudioDeviceStatus(device.load()) != SDL_AUDIO_STOPPED;
 }
 
 DeviceKeeper keeper{{openDevice, closeDevice, devicePlaying}};

@@ -1,8 +1,9 @@
 """The desktop program's sound, end to end: the real program on a private Xvfb
 display, driven by real key presses. SDL's disk audio driver stands in for a sound
 card and writes what the program plays to a file, where a shot must be heard (and
-nothing before it); with no audio driver at all the program plays silently, as
-before, with no message.
+nothing before it); a device that fails (its file refusing every write, as a device
+pulled out does) is replaced by a new one at the next sound; with no audio driver at
+all the program plays silently, as before, with no message.
 
 The program and its data come from BRAWLEX_DESKTOP_PROGRAM and BRAWLEX_GAME_DIR
 (set by CTest, see cmake/DesktopEndToEnd.cmake).
@@ -125,6 +126,25 @@ class DesktopSoundTest(unittest.TestCase):
         self.assertLess(peak(after), 32767)
         # Player 1 is heard more on the left.
         self.assertGreater(peak(after[0::2]), peak(after[1::2]))
+
+    def test_a_device_that_goes_away_is_replaced_at_the_next_sound(self):
+        # The disk driver's file is first /dev/full: its first writes fail and SDL
+        # drops the device as gone. Then the name is freed, so that the device
+        # opened in its place writes a file of its own, where the shot must be.
+        recording = os.path.join(self.folder, "played.raw")
+        os.symlink("/dev/full", recording)
+        self.start(SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=recording)
+        self.focus_game()
+        time.sleep(1)  # the lost device's few writes
+        os.unlink(recording)
+        self.shoot()
+        self.poll(lambda: os.path.exists(recording) and os.path.getsize(recording) > RATE * FRAME_BYTES,
+                  60, what="a second recorded by the new device")
+        self.close_game()
+        samples = array.array("h")
+        with open(recording, "rb") as played:
+            samples.frombytes(played.read())
+        self.assertGreater(peak(samples), 2000, "the shot heard on the new device")
 
     def test_without_an_audio_device_the_game_plays_silently(self):
         self.start(SDL_AUDIODRIVER="no-such-driver")
