@@ -312,11 +312,19 @@ TEST(SimulateFrame, AReplayedDeathNamesTheSamePhrase) {
     EXPECT_EQ(phrases.size(), 3u);
 }
 
-// Drawing shows the frame the simulation left and changes nothing; a swing is
-// counted down by the simulation, once per frame.
+// Drawing shows the frame the simulation left and changes nothing: the centre
+// offsets are taken by the first simulated frame, not by the first picture, and a
+// swing is counted down by the simulation, once per frame.
 TEST(DrawFrame, ChangesNoGameState) {
     Arena arena;
     hangInAir(arena, 100.0f, 300.0f, 160.0f, 300.0f);
+    forgetCentreOffsets();
+    FrameEvents still;
+    simulateFrame(FrameInput{}, still);
+    const std::uint64_t first = stateChecksum(saveGame());
+    drawFrame(still);
+    EXPECT_FALSE(stateChangedSince(first));
+
     arena.player(1).swordCooldown = 100;
     arena.game().frames(12, {player1Keys.sword});
     FrameEvents events;
