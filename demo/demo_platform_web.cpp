@@ -19,7 +19,9 @@ EM_JS(void, pageOfferDemo, (const char* path), {
 // and it must end in ".dem". Returns the name written, or "" for a name refused.
 EM_JS(void, pageInstallDemoWriter, (), {
     Module.brawlexWriteDemo = function(name, bytes) {
-        const plain = String(name).split("/").pop().split("\\").pop()
+        // (Characters 92 and 0, the backslash and NUL, by number: the build's tools
+        // do not carry escapes through an EM_JS body.)
+        const plain = String(name).split("/").pop().split(String.fromCharCode(92)).pop()
                                   .split(String.fromCharCode(0)).join("");
         // Only demo files: a dropped "config.cfg" must not replace the game's own.
         if (!plain.toLowerCase().endsWith(".dem") || plain.length <= 4) return "";
