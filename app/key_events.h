@@ -33,9 +33,12 @@ struct KeyEvent {
 //   program's window gets as system keys and keeps out of keyState (where the platform
 //   tells them apart itself, see systemKeysApart, its word is taken);
 // - a key pressed while the system key (Command) is held is a shortcut of the system,
-//   not a game key, as one pressed with Alt is; and since some systems send no release
-//   for a key let go while Command is held (macOS browsers), the first event that comes
-//   without Command after one that came with it lets go of every key;
+//   not a game key, as one pressed with Alt is: a player pressing Cmd+S means the
+//   system's shortcut, not aiming down, and on macOS no release of S would follow.
+//   Since no release comes either for a key held before Command and let go under it,
+//   the first event that comes without Command after one that came with it lets go of
+//   every key (a key still held is then pressed again to count; its auto-repeat does
+//   that by itself);
 // - the console key's key-downs go to the console session, which decides whether they
 //   count (a repeat of the key that opened or closed the console does not);
 // - a key-up clears its key's entry whatever was held with it, and reports the console

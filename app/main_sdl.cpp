@@ -115,7 +115,8 @@ MainLoopHooks::Event takeEvent() {
 }
 
 // Without the keyboard focus: no processor time until the next event (the focus
-// coming back is one).
+// coming back is one), pads attached or not: SDL does not poll them in its wait
+// (gamepads_sdl.cpp), and the frames notice pads plugged in meanwhile.
 void waitForEvent() {
     SDL_WaitEvent(nullptr);
 }
