@@ -37,8 +37,7 @@ struct KeyEvent {
 //   system's shortcut, not aiming down, and on macOS no release of S would follow.
 //   Since no release comes either for a key held before Command and let go under it,
 //   the first event that comes without Command after one that came with it lets go of
-//   every key (a key still held is then pressed again to count; its auto-repeat does
-//   that by itself);
+//   every key (a key still held counts again from its next key-down or repeat);
 // - the console key's key-downs go to the console session, which decides whether they
 //   count (a repeat of the key that opened or closed the console does not);
 // - a key-up clears its key's entry whatever was held with it, and reports the console
