@@ -526,9 +526,12 @@ class BrokenPageTest(unittest.TestCase):
                 return s && s.checkVisibility() && s.getBoundingClientRect().height > 0 &&
                     !window.BrawlexPage ? s.textContent : null;"""), 3, what="the first paint")
             self.assertEqual(shown.strip(), "Loading...")
-            # Once page.js is there, the game starts as usual.
-            poll(lambda: (page.stats() or {}).get("firstFrameAt"), 60, what="the game")
+            # Once page.js is there, the game starts as usual (its frames wait for the
+            # keyboard focus, which a page loaded so need not have).
+            poll(lambda: page.script("return !!window.BrawlexPage &&"
+                                     " canvas.classList.contains('shown')"), 60, what="the game")
             self.assertTrue(page.script("return document.getElementById('starting').hidden"))
+            self.assertIsNone(page.notice())
 
     def test_errors_of_other_scripts_on_the_page_are_not_the_games(self):
         with Page() as page:
