@@ -68,11 +68,13 @@ EM_JS(int, brawlexAudioOpen, (int sampleRate), {
     if (!Context) return 0;
     // A test of the page reads contexts (how many were made) and what the current one
     // played: callbacks (render quanta), loudest (the largest sample, out of 32768),
-    // gapFrames (frames the worklet had nothing for once it began) and onsets (context
-    // frames where sounds began, the last few).
+    // gapFrames (frames the worklet had nothing for once it began), onsets (context
+    // frames where sounds began, the last few) and longestWait (the longest time in
+    // milliseconds the page's thread left the worklet unfed while it played).
     var audio = Module.brawlexAudio = { context: null, node: null, stopped: false, timer: 0,
-                                        lead: 0, contexts: 0, callbacks: 0,
-                                        loudest: 0, gapFrames: 0, onsets: [], unsupported: false };
+                                        lead: 0, contexts: 0, callbacks: 0, fedAt: 0,
+                                        longestWait: 0, loudest: 0, gapFrames: 0, onsets: [],
+                                        unsupported: false };
     function forget(context) {
         if (audio.context !== context) return;
         if (audio.node) {
@@ -108,7 +110,7 @@ EM_JS(int, brawlexAudioOpen, (int sampleRate), {
         }
         audio.context = context;
         audio.contexts++;
-        audio.callbacks = audio.loudest = audio.gapFrames = 0; // what this context played
+        audio.callbacks = audio.loudest = audio.gapFrames = audio.longestWait = 0; // this one's
         audio.onsets = [];
         // A new effect starts this far ahead of the context's clock: the clock moves
         // a hardware buffer (baseLatency) at a time, and the samples must cross to the
@@ -143,11 +145,14 @@ EM_JS(int, brawlexAudioOpen, (int sampleRate), {
     // Feeds the worklet what the game mixed: between frames, every few milliseconds.
     audio.update = function() {
         if (audio.stopped || !audio.node || audio.context.state !== "running") return;
+        var at = performance.now();
+        if (audio.fedAt) audio.longestWait = Math.max(audio.longestWait, at - audio.fedAt);
+        audio.fedAt = at;
         var frames = _brawlexAudioMix(Math.round(audio.context.currentTime * sampleRate));
         if (!frames) return;
-        var at = _brawlexAudioSamples() >> 1;
+        var from = _brawlexAudioSamples() >> 1;
         var samples = new Float32Array(2 * frames);
-        for (var i = 0; i < 2 * frames; ++i) samples[i] = HEAP16[at + i] / 32768;
+        for (var i = 0; i < 2 * frames; ++i) samples[i] = HEAP16[from + i] / 32768;
         audio.node.port.postMessage({ start: _brawlexAudioStart(), replaces: _brawlexAudioReplaces() != 0,
                                       samples: samples }, [samples.buffer]);
     };
@@ -155,7 +160,10 @@ EM_JS(int, brawlexAudioOpen, (int sampleRate), {
     // context suspended) spends no time on it.
     audio.schedule = function() {
         var playing = !audio.stopped && audio.context && audio.context.state === "running";
-        if (playing && !audio.timer) audio.timer = setInterval(audio.update, 4);
+        if (playing && !audio.timer) {
+            audio.fedAt = 0; // not fed while it was not playing, and rightly so
+            audio.timer = setInterval(audio.update, 4);
+        }
         if (!playing && audio.timer) {
             clearInterval(audio.timer);
             audio.timer = 0;

@@ -24,7 +24,7 @@ def audio(page):
         "const a = window.Module && Module.brawlexAudio;"
         " return a ? {state: a.context ? a.context.state : null, playing: !!a.node,"
         " contexts: a.contexts, callbacks: a.callbacks, loudest: a.loudest,"
-        " gapFrames: a.gapFrames, onsets: a.onsets, lead: a.lead,"
+        " gapFrames: a.gapFrames, onsets: a.onsets, lead: a.lead, longestWait: a.longestWait,"
         " unsupported: a.unsupported} : null")
 
 
@@ -119,7 +119,8 @@ class SoundTest(PageTestCase):
             self.page.release(P1_KEYS["attack"])
         self.assertGreater(after["callbacks"], before["callbacks"] + 50)
         self.assertEqual(after["gapFrames"] - before["gapFrames"], 0,
-                         "frames the worklet had nothing to play for")
+                         "frames the worklet had nothing to play for; the page's thread left it"
+                         f" unfed for up to {after['longestWait']:.0f} ms")
         self.assertGreater(len(after["onsets"]), len(before["onsets"]), "shots heard meanwhile")
 
     def test_latency_from_a_shot_to_its_sound(self):
