@@ -4,6 +4,8 @@
 #include "ai/cpu_players.h"
 #include "app/frame.h"
 #include "command/interpreter.h"
+#include "demo/demo_io.h"
+#include "demo/demo_replay.h"
 #include "game/simulation.h"
 #include "tests/support/headless_game.h"
 #include "tests/support/scratch_folder.h"
@@ -181,6 +183,28 @@ TEST_F(CpuPlayerTest, IsDeterministicAndRestoresFromTheState) {
     std::vector<std::uint64_t> again;
     play(1500, again);
     EXPECT_TRUE(std::equal(again.begin(), again.end(), first.begin() + 1500));
+}
+
+// A match against the computer recorded with RECORD replays in step from its demo:
+// the computer's choices come back from the recorded state, also after SET CPU
+// changes it between frames.
+TEST_F(CpuPlayerTest, AMatchAgainstTheComputerReplaysInStepFromItsDemo) {
+    Arena arena;
+    ExecuteCommandLine("SET CPU 2 HARD;RECORD CPUMATCH");
+    arena.game().frames(600, {player1Keys.attack, player1Keys.right});
+    ExecuteCommandLine("SET CPU 1 NORMAL;SET CPU 2 EASY");
+    arena.game().frames(600);
+    const std::uint64_t recorded = stateChecksum(saveGame());
+    ExecuteCommandLine("STOP");
+
+    Demo demo;
+    std::string why;
+    ASSERT_TRUE(readDemoFile("CPUMATCH.DEM", demo, why)) << why;
+    arena.game().frames(50, {player2Keys.sword});
+    const DemoReplay replay = replayDemo(demo);
+    EXPECT_EQ(replay.outOfStep, 0u);
+    EXPECT_EQ(replay.frames, 1200u);
+    EXPECT_EQ(replay.finalChecksum, recorded);
 }
 
 // No action changes faster than a person's fingers: after a change it stays at
