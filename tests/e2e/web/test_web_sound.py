@@ -79,7 +79,8 @@ class SoundTest(PageTestCase):
         state = audio(self.page)
         self.assertEqual(state["state"], "running")
         self.assertLess(state["loudest"], 32767)
-        self.assertEqual(len(state["onsets"]), 1, "one sound, the shot, and nothing before it")
+        # The first sound the worklet played is the shot, after the press (the hit it
+        # makes on player 2 comes later).
         presses = self.page.script("return keyPresses")
         heard = self.page.script(HEARD_AT)["heardAt"][0]
         self.assertGreater(heard, presses[0]["at"])
