@@ -14,7 +14,7 @@ set(brawlex_generated_dir ${CMAKE_BINARY_DIR}/generated)
 set(brawlex_program_sources ${win32_sources})
 list(REMOVE_ITEM brawlex_program_sources ${brawlex_entry_source} ${brawlex_no_hooks_source})
 add_library(brawlex_program_objects OBJECT ${brawlex_program_sources})
-target_link_libraries(brawlex_program_objects PUBLIC brawlex_core user32 gdi32 comctl32 winmm)
+target_link_libraries(brawlex_program_objects PUBLIC brawlex_core user32 gdi32 comctl32 winmm ws2_32)
 
 function(brawlex_add_program name output_dir hooks_source)
     add_executable(${name} WIN32 ${brawlex_entry_source} ${hooks_source} ${brawlex_resource_script})

@@ -1,0 +1,211 @@
+// UDP sockets on Linux, macOS and the other POSIX systems.
+#if !defined(_WIN32)
+
+#include "net/udp_socket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+struct UdpSocket {
+    int fd = -1;
+    int family = AF_INET6;
+};
+
+// An IPv4 address seen through an IPv6 socket (::ffff:a.b.c.d) is an IPv4 one.
+NetAddress fromSockaddr(const sockaddr_storage& s) {
+    NetAddress a;
+    if (s.ss_family == AF_INET) {
+        const auto& v4 = reinterpret_cast<const sockaddr_in&>(s);
+        a.kind = NetAddressKind::Ipv4;
+        std::memcpy(a.ip, &v4.sin_addr, 4);
+        a.port = ntohs(v4.sin_port);
+    } else if (s.ss_family == AF_INET6) {
+        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(s);
+        a.port = ntohs(v6.sin6_port);
+        static const std::uint8_t mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+        if (std::memcmp(&v6.sin6_addr, mapped, 12) == 0) {
+            a.kind = NetAddressKind::Ipv4;
+            std::memcpy(a.ip, reinterpret_cast<const std::uint8_t*>(&v6.sin6_addr) + 12, 4);
+        } else {
+            a.kind = NetAddressKind::Ipv6;
+            std::memcpy(a.ip, &v6.sin6_addr, 16);
+            a.scope = v6.sin6_scope_id;
+        }
+    }
+    return a;
+}
+
+// The address as the socket's family sends to it; false when it cannot.
+bool toSockaddr(const NetAddress& a, int family, sockaddr_storage& s, socklen_t& length) {
+    std::memset(&s, 0, sizeof s);
+    if (family == AF_INET) {
+        if (a.kind != NetAddressKind::Ipv4) return false;
+        auto& v4 = reinterpret_cast<sockaddr_in&>(s);
+        v4.sin_family = AF_INET;
+        v4.sin_port = htons(a.port);
+        std::memcpy(&v4.sin_addr, a.ip, 4);
+        length = sizeof v4;
+        return true;
+    }
+    auto& v6 = reinterpret_cast<sockaddr_in6&>(s);
+    v6.sin6_family = AF_INET6;
+    v6.sin6_port = htons(a.port);
+    auto* bytes = reinterpret_cast<std::uint8_t*>(&v6.sin6_addr);
+    if (a.kind == NetAddressKind::Ipv4) {
+        bytes[10] = bytes[11] = 0xff;
+        std::memcpy(bytes + 12, a.ip, 4);
+    } else if (a.kind == NetAddressKind::Ipv6) {
+        std::memcpy(bytes, a.ip, 16);
+        v6.sin6_scope_id = a.scope;
+    } else {
+        return false;
+    }
+    length = sizeof v6;
+    return true;
+}
+
+bool udpSend(void* context, const NetAddress& to, std::span<const std::uint8_t> bytes) {
+    auto* s = static_cast<UdpSocket*>(context);
+    sockaddr_storage address;
+    socklen_t length = 0;
+    if (bytes.size() > maxDatagramSize || !toSockaddr(to, s->family, address, length)) return false;
+    const ssize_t sent = ::sendto(s->fd, bytes.data(), bytes.size(), 0,
+                                  reinterpret_cast<const sockaddr*>(&address), length);
+    return sent == static_cast<ssize_t>(bytes.size());
+}
+
+bool udpReceive(void* context, NetAddress& from, std::span<std::uint8_t> buffer,
+                std::size_t& size) {
+    auto* s = static_cast<UdpSocket*>(context);
+    for (;;) {
+        sockaddr_storage address{};
+        socklen_t length = sizeof address;
+        const ssize_t n = ::recvfrom(s->fd, buffer.data(), buffer.size(), MSG_TRUNC,
+                                     reinterpret_cast<sockaddr*>(&address), &length);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            // EAGAIN: nothing waits. ECONNREFUSED and the like: an earlier datagram
+            // bounced; nothing to read now either way.
+            if (errno == EAGAIN || errno == EWOULDBLOCK) return false;
+            continue;
+        }
+        if (static_cast<std::size_t>(n) > buffer.size()) continue; // too long: dropped whole
+        from = fromSockaddr(address);
+        if (from.kind == NetAddressKind::None) continue;
+        size = static_cast<std::size_t>(n);
+        return true;
+    }
+}
+
+void udpClose(void* context) {
+    auto* s = static_cast<UdpSocket*>(context);
+    if (s->fd >= 0) ::close(s->fd);
+    delete s;
+}
+
+} // namespace
+
+bool openUdpSocket(DatagramSocket& out, std::uint16_t port, std::string& error) {
+    auto* s = new UdpSocket;
+    s->fd = ::socket(AF_INET6, SOCK_DGRAM, 0);
+    if (s->fd >= 0) {
+        int off = 0;
+        ::setsockopt(s->fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
+        sockaddr_in6 any{};
+        any.sin6_family = AF_INET6;
+        any.sin6_addr = in6addr_any;
+        any.sin6_port = htons(port);
+        if (::bind(s->fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) {
+            ::close(s->fd);
+            s->fd = -1;
+        }
+    }
+    if (s->fd < 0) {
+        s->family = AF_INET;
+        s->fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        if (s->fd >= 0) {
+            sockaddr_in any{};
+            any.sin_family = AF_INET;
+            any.sin_addr.s_addr = htonl(INADDR_ANY);
+            any.sin_port = htons(port);
+            if (::bind(s->fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) {
+                error = std::string("cannot use UDP port ") + std::to_string(port) + ": " +
+                        std::strerror(errno);
+                ::close(s->fd);
+                delete s;
+                return false;
+            }
+        }
+    }
+    if (s->fd < 0) {
+        error = std::string("cannot open a UDP socket: ") + std::strerror(errno);
+        delete s;
+        return false;
+    }
+    ::fcntl(s->fd, F_SETFL, ::fcntl(s->fd, F_GETFL, 0) | O_NONBLOCK);
+    ::fcntl(s->fd, F_SETFD, FD_CLOEXEC);
+    out.context = s;
+    out.send = udpSend;
+    out.receive = udpReceive;
+    out.close = udpClose;
+    return true;
+}
+
+std::uint16_t udpSocketPort(const DatagramSocket& socket) {
+    if (socket.send != udpSend) return 0;
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(static_cast<UdpSocket*>(socket.context)->fd,
+                      reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return 0;
+    return fromSockaddr(address).port;
+}
+
+bool resolveNetAddress(std::string_view text, std::uint16_t defaultPort, NetAddress& out,
+                       std::string& error) {
+    std::string host;
+    std::uint16_t port = 0;
+    if (!splitHostPort(text, defaultPort, host, port)) {
+        error = "not an address: " + std::string(text);
+        return false;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (rc != 0 || found == nullptr) {
+        error = "cannot find " + host + ": " + ::gai_strerror(rc);
+        return false;
+    }
+    NetAddress best;
+    for (addrinfo* i = found; i != nullptr; i = i->ai_next) {
+        if (i->ai_addrlen > sizeof(sockaddr_storage)) continue;
+        sockaddr_storage s{};
+        std::memcpy(&s, i->ai_addr, i->ai_addrlen);
+        const NetAddress a = fromSockaddr(s);
+        if (a.kind == NetAddressKind::Ipv4) {
+            best = a;
+            break;
+        }
+        if (best.kind == NetAddressKind::None) best = a;
+    }
+    ::freeaddrinfo(found);
+    if (best.kind == NetAddressKind::None) {
+        error = "no address for " + host;
+        return false;
+    }
+    best.port = port;
+    out = best;
+    return true;
+}
+
+#endif
