@@ -42,7 +42,9 @@
 //   Chunk    epoch u16 (the epoch that stopped) | offset u32 | total u32 | bytes:
 //            a piece of the sender's new game's encoding
 //   ChunkAck epoch u16 | received u32 (bytes held from the start)
-//   Bye      reason u8: the sender leaves the match (DISCONNECT or QUIT)
+//   Bye      reason u8: the sender leaves the match (DISCONNECT or QUIT); a host
+//            already in a match answers a Hello with Refused, its token the
+//            Hello's nonce
 #pragma once
 
 #include <cstddef>

@@ -208,14 +208,14 @@ void RollbackSession::handle(const NetAddress& from, std::span<const std::uint8_
             lastHeardMs_ = nowMs;
         } else if (!(from == peer_) && inMatch()) {
             // Another player knocking: a short no (never longer than his hello).
-            writeBye(packet_, PacketHeader{PacketKind::Bye, 0, 0}, ByeReason::Refused);
+            writeBye(packet_, PacketHeader{PacketKind::Bye, nonce, 0}, ByeReason::Refused);
             socket_.send(socket_.context, from, packet_);
         }
         return;
     }
     if (!(from == peer_)) return;
     if (phase_ == Phase::Joining) {
-        if (h.kind == PacketKind::Bye && h.token == 0) {
+        if (h.kind == PacketKind::Bye && h.token == nonce_) {
             ByeReason reason;
             if (readBye(packet, reason) && reason == ByeReason::Refused)
                 end("The host is already playing a match.");

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -209,6 +210,151 @@ TEST(NetSession, TwoMachinesAgreeOnEveryConfirmedFrameOverABadNetwork) {
             EXPECT_GT(t.rollbacks, 0u);
         }
     }
+}
+
+// A short match whose inputs depend only on the frame, so that its confirmed frames
+// do not depend on the network's timing. `attack` runs before every slice.
+std::vector<std::uint64_t> playScripted(SimNetwork& network, std::uint32_t frames,
+                                        void (*attack)(SimNetwork&, Random&),
+                                        std::string* endMessage = nullptr) {
+    Arena arena({.width = 320, .height = 240, .heroWidth = 40, .heroHeight = 30});
+    const GameState start = saveGame();
+    Random random{12345};
+    Peer peers[2];
+    std::uint64_t now = 1'000'000;
+    network.setTime(now);
+    for (int i = 0; i < 2; ++i) {
+        peers[i].session.onConfirmedChecksum = Checksums::record;
+        peers[i].session.checksumContext_ = &peers[i].sums;
+    }
+    peers[0].session.host(network.socket(0), start, 99, now / 1000);
+    peers[1].session.join(network.socket(1), SimNetwork::address(0), 98, now / 1000);
+    for (int tick = 0; tick < 200000; ++tick) {
+        // Past the frames compared, so that both have confirmed them.
+        if (peers[0].session.frame() >= frames + 100 && peers[1].session.frame() >= frames + 100)
+            break;
+        now += 10'000;
+        network.setTime(now);
+        if (attack) attack(network, random);
+        for (int side = 0; side < 2; ++side) {
+            RollbackSession& s = peers[side].session;
+            s.poll(now / 1000);
+            if (s.phase() == RollbackSession::Phase::Stopped) s.ready(false, now / 1000);
+            const std::uint32_t f = s.frame() + 2;
+            const auto held = static_cast<std::uint8_t>((f / 7 * 2654435761u >> (8 + side)) &
+                                                        ~(f % 3 ? InputAttack : 0));
+            s.advance(PlayerInput{held}, now / 1000);
+        }
+        if (peers[0].session.phase() == RollbackSession::Phase::Ended ||
+            peers[1].session.phase() == RollbackSession::Phase::Ended) {
+            const std::string both =
+                peers[0].session.endMessage() + " / " + peers[1].session.endMessage();
+            if (endMessage)
+                *endMessage = both;
+            else
+                ADD_FAILURE() << both;
+            return {};
+        }
+    }
+    EXPECT_GE(peers[1].session.frame(), frames);
+    auto sums = peers[1].sums.byFrame;
+    sums.resize(frames);
+    EXPECT_EQ(sums, std::vector<std::uint64_t>(peers[0].sums.byFrame.begin(),
+                                               peers[0].sums.byFrame.begin() + frames));
+    return sums;
+}
+
+TEST(NetSession, StrayForgedReplayedAndTruncatedPacketsChangeNothing) {
+    constexpr std::uint32_t frames = 1500;
+    const SimLink link{20, 5, 2, 2};
+    SimNetwork clean(link, 7, 3);
+    const std::vector<std::uint64_t> expected = playScripted(clean, frames, nullptr);
+    ASSERT_FALSE(expected.empty());
+
+    SimNetwork attacked(link, 7, 3);
+    const std::vector<std::uint64_t> got =
+        playScripted(attacked, frames, [](SimNetwork& n, Random& r) {
+            // Once the match is on (a stranger who knocks first gets the match).
+            if (n.sent(0).size() < 50) return;
+            for (int to = 0; to < 2; ++to) {
+                const auto& seen = n.sent(1 - to);
+                std::vector<std::uint8_t> p =
+                    seen[r.below(static_cast<std::uint32_t>(seen.size()))];
+                // A replay of an old packet from the peer's own address.
+                n.inject(to, SimNetwork::address(1 - to), p);
+                // The same from a stranger; then cut short; then with a wrong token.
+                n.inject(to, SimNetwork::address(2), p);
+                std::vector<std::uint8_t> cut(
+                    p.begin(), p.begin() + r.below(static_cast<std::uint32_t>(p.size())));
+                n.inject(to, SimNetwork::address(1 - to), cut);
+                if (p.size() > 12) {
+                    p[4 + r.below(8)] ^= static_cast<std::uint8_t>(1 + r.below(255));
+                    n.inject(to, SimNetwork::address(1 - to), p);
+                }
+                // A stranger asking to join a match already on.
+                std::vector<std::uint8_t> hello;
+                net::writeHello(hello, net::PacketHeader{net::PacketKind::Hello, 0, 1}, r.next());
+                n.inject(to, SimNetwork::address(2), hello);
+            }
+        });
+    EXPECT_EQ(got, expected);
+}
+
+TEST(NetSession, ChecksumsThatDisagreeEndTheMatchNamingTheFrame) {
+    // Someone who holds the token reports another checksum for frame 100.
+    SimNetwork network(SimLink{}, 3);
+    std::string message;
+    playScripted(
+        network, 400,
+        [](SimNetwork& n, Random&) {
+            const auto& seen = n.sent(0);
+            if (seen.size() < 40) return;
+            net::PacketHeader h;
+            net::InputsBody b;
+            const auto& p = seen.back();
+            if (!net::readHeader(p, h) || h.kind != net::PacketKind::Inputs ||
+                !net::readInputs(p, b))
+                return;
+            b.checkFrame = 100;
+            b.checksum = 0x1234;
+            std::vector<std::uint8_t> forged;
+            net::writeInputs(forged, h, b);
+            n.inject(1, SimNetwork::address(0), forged);
+        },
+        &message);
+    EXPECT_NE(message.find("frame 100"), std::string::npos) << message;
+}
+
+TEST(NetProtocol, PacketsReadBackAsWrittenAndNothingElseReads) {
+    net::InputsBody b;
+    b.epoch = 3;
+    b.frame = 500;
+    b.ack = 490;
+    b.first = 488;
+    b.inputCount = 200;
+    for (int i = 0; i < 200; ++i) b.inputs[i] = static_cast<std::uint8_t>(i / 60);
+    b.stop = 700;
+    b.stopReason = net::StopReason::Console;
+    b.checkFrame = 400;
+    b.checksum = 0xfeedface12345678u;
+    std::vector<std::uint8_t> p;
+    net::writeInputs(p, net::PacketHeader{net::PacketKind::Inputs, 77, 9}, b);
+    // Held keys cost two bytes a run, however long the run.
+    EXPECT_LT(p.size(), 70u);
+    net::InputsBody r;
+    ASSERT_TRUE(net::readInputs(p, r));
+    EXPECT_EQ(r.inputCount, 200);
+    EXPECT_EQ(0, std::memcmp(r.inputs, b.inputs, 200));
+    EXPECT_EQ(r.stop, 700u);
+    EXPECT_EQ(r.checksum, b.checksum);
+    // Every cut of it, and a byte more, is refused; so is another kind's reader.
+    for (std::size_t n = 0; n < p.size(); ++n)
+        EXPECT_FALSE(net::readInputs(std::span(p).first(n), r)) << n;
+    p.push_back(0);
+    EXPECT_FALSE(net::readInputs(p, r));
+    p.pop_back();
+    net::ResumeBody resume;
+    EXPECT_FALSE(net::readResume(p, resume));
 }
 
 } // namespace
