@@ -20,6 +20,7 @@
 #include "game/player.h"
 #include "game/simulation.h"
 #include "graphics/renderer.h"
+#include "net/online_match.h"
 #include "sound/sound.h"
 
 #include <cstddef>
@@ -90,6 +91,9 @@ void runFrame() {
 
     // The pads' levels first, so that everything below sees them as it sees keys.
     pollGamepads();
+
+    // During an online match the match runs the frame.
+    if (runOnlineFrame()) return;
 
     // The key that types a backtick on the current layout, looked up every frame.
     // Opening the console clears keyState, so this frame's inputs hold no key.

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/frame_pacing.h"
+#include "net/online_match.h"
 
 void runMainLoop(const MainLoopHooks& hooks) {
     FramePacer pacer;
@@ -9,7 +10,8 @@ void runMainLoop(const MainLoopHooks& hooks) {
         const MainLoopHooks::Event event = hooks.takeEvent();
         if (event == MainLoopHooks::Event::quit) return;
         if (event == MainLoopHooks::Event::handled) continue;
-        if (!isActive) {
+        // An online match goes on while the window is inactive (its keys released).
+        if (!isActive && !onlineMatchActive()) {
             // Activation comes as an event, so frames resume on the next idle pass.
             hooks.waitForEvent();
             continue;

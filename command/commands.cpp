@@ -10,6 +10,7 @@
 #include "config/script_files.h"
 #include "demo/demo_session.h"
 #include "game/player.h"
+#include "net/online_match.h"
 
 std::string RestOfCommand(const CommandContext& context) {
     // With no blank firstBlank + 1 is 0, so the whole command, name included.
@@ -43,6 +44,7 @@ CommandOutcome exec(CommandContext& context) {
 }
 
 CommandOutcome quit(CommandContext&) {
+    leaveOnlineMatch(net::ByeReason::Quit); // the other player is told, never left waiting
     requestQuit(0);
     return CommandOutcome::Next;
 }
@@ -111,6 +113,35 @@ CommandOutcome timeDemoCommand(CommandContext& context) {
     return printLine(timeDemo(demoFileArgument(context)));
 }
 
+// Online play. The argument is everything after the first blank, trailing blanks
+// dropped.
+std::string netArgument(const CommandContext& context) {
+    if (context.firstBlank == noPosition) return {};
+    std::string text = RestOfCommand(context);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+CommandOutcome hostCommand(CommandContext& context) {
+    return printLine(hostOnlineMatch(netArgument(context)));
+}
+
+CommandOutcome connectCommand(CommandContext& context) {
+    return printLine(connectOnlineMatch(netArgument(context)));
+}
+
+CommandOutcome disconnectCommand(CommandContext&) {
+    return printLine(disconnectOnlineMatch());
+}
+
+CommandOutcome netStatsCommand(CommandContext&) {
+    return printLine(onlineMatchStats());
+}
+
+CommandOutcome netDelayCommand(CommandContext& context) {
+    return printLine(setOnlineInputDelay(netArgument(context)));
+}
+
 struct CommandEntry {
     std::string_view name;
     CommandOutcome (*run)(CommandContext&);
@@ -124,6 +155,9 @@ constexpr CommandEntry commandTable[] = {
     {"ECHO_ON", echoOn}, {"SHOWFILE", showFile}, {"HELP", help},
     {"RECORD", record},  {"STOP", stop},         {"PLAYDEMO", playDemoCommand},
     {"TIMEDEMO", timeDemoCommand},
+    {"HOST", hostCommand},          {"CONNECT", connectCommand},
+    {"DISCONNECT", disconnectCommand}, {"NETSTATS", netStatsCommand},
+    {"NETDELAY", netDelayCommand},
 };
 
 } // namespace

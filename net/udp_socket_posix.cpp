@@ -1,5 +1,5 @@
 // UDP sockets on Linux, macOS and the other POSIX systems.
-#if !defined(_WIN32)
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
 
 #include "net/udp_socket.h"
 
@@ -206,6 +206,25 @@ bool resolveNetAddress(std::string_view text, std::uint16_t defaultPort, NetAddr
     best.port = port;
     out = best;
     return true;
+}
+
+#elif defined(__EMSCRIPTEN__)
+
+#include "net/udp_socket.h"
+
+// A page cannot send UDP: it plays through a relay.
+bool openUdpSocket(DatagramSocket&, std::uint16_t, std::string& error) {
+    error = "the browser cannot send UDP; play through a relay";
+    return false;
+}
+
+std::uint16_t udpSocketPort(const DatagramSocket&) {
+    return 0;
+}
+
+bool resolveNetAddress(std::string_view, std::uint16_t, NetAddress&, std::string& error) {
+    error = "the browser cannot send UDP; play through a relay";
+    return false;
 }
 
 #endif
