@@ -25,6 +25,9 @@ class FramePacer {
     // whole milliseconds to sleep before asking again (rounded up, so the loop never
     // spins in a tight loop before a slice begins).
     std::uint32_t millisecondsUntilFrame(std::uint64_t nowMicroseconds);
+    // Starts the next slice later: an online match slows the machine that runs ahead
+    // by a fraction of a slice instead of letting it stall.
+    void delayNextSlice(std::uint64_t microseconds) { nextSlice += microseconds; }
 
   private:
     bool started = false;

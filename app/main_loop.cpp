@@ -24,6 +24,7 @@ void runMainLoop(const MainLoopHooks& hooks) {
         if (hooks.frameDue != nullptr && !hooks.frameDue()) continue;
         if (hooks.frameStarting != nullptr) hooks.frameStarting();
         hooks.runFrame();
+        pacer.delayNextSlice(onlinePacingStretchUs());
         if (hooks.frameEnded != nullptr) hooks.frameEnded();
     }
 }

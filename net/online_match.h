@@ -19,6 +19,9 @@ bool onlineMatchActive();
 // Ends a match or a wait for one, telling the other player (QUIT, shutting down).
 void leaveOnlineMatch(net::ByeReason reason);
 
+// Microseconds the main loop adds to the next slice (0 out of a match).
+std::uint32_t onlinePacingStretchUs();
+
 // Runs once per frame slice: waits for a player or a host while the local game goes
 // on (false: run the local frame), or runs the match's frame (true).
 bool runOnlineFrame();
