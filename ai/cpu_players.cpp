@@ -4,6 +4,7 @@
 #include "app/frame.h"
 #include "game/game_state.h"
 #include "game/player.h"
+#include "net/online_match.h"
 
 CpuState cpuPlayers[2];
 
@@ -22,6 +23,10 @@ bool setCpuLevel(int side, CpuLevel level) {
 }
 
 void takeCpuControls(FrameInput& input) {
+    // In a network match both fighters are people's: a computer player set before it
+    // waits, unchanged, until the match is over (on both machines alike, so their
+    // frames agree).
+    if (onlineMatchActive()) return;
     for (int side = 0; side < 2; ++side) {
         if (cpuPlayers[side].level == CpuLevel::Off) continue;
         const CpuView view{players[side],  players[1 - side], bullets,

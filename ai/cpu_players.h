@@ -16,4 +16,5 @@ bool setCpuLevel(int side, CpuLevel level);
 
 // Replaces the input of every fighter the computer plays with the computer's
 // decision for this frame, from the live game as it stands before the frame.
+// Nothing during a network match.
 void takeCpuControls(FrameInput& input);

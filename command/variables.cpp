@@ -2,9 +2,11 @@
 #include "command/variables.h"
 
 #include "ai/cpu_players.h"
+#include "command/console_text.h"
 #include "command/numbers.h"
 #include "game/game_state.h"
 #include "game/player.h"
+#include "net/online_match.h"
 #include "sound/sound.h"
 
 #include <cmath>
@@ -121,9 +123,12 @@ CommandOutcome SetVariable(CommandContext& context) {
         }
     } else if (name == "CPU") {
         // SET CPU <player> <OFF|EASY|NORMAL|HARD>. A setting of the program like
-        // VOLUME: RESTART and RESET leave it. There are no network matches yet; when
-        // there are, this is where the computer is refused for either player, with a
-        // line saying so.
+        // VOLUME: RESTART and RESET leave it. In a network match the computer may
+        // stand in for neither player: the line says so and changes nothing.
+        if (onlineMatchActive()) {
+            insertConsoleText("The computer cannot play in a network match.\r\n");
+            return CommandOutcome::Next;
+        }
         const int number = wordToInt(words.next());
         CpuLevel level;
         if ((number == 1 || number == 2) && cpuLevelFromName(words.next().c_str(), level))
