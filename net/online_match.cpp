@@ -156,14 +156,17 @@ bool runOnlineFrame() {
     for (const auto& s : session.soundsToStart())
         raiseSound(s.event.effect, s.event.side, s.event.level);
 
-    // Waiting frames show the newest picture again, with the line that says why.
-    drawFrame(session.newestEvents());
     const char* status = nullptr;
-    if (session.phase() == Phase::Stopped) {
+    if (session.phase() == Phase::Stopped && !session.localReady()) {
+        // Once per pause: the box or the console, then we wait for him.
         switch (session.stopCause()) {
         case Cause::Death: {
             session.poll(now); // he hears that we wait in the box
+            // The box over the picture the kill came in, as on one machine.
+            loadGame(session.deathFrameState());
+            drawFrame(FrameEvents{});
             renderer.present(1);
+            loadGame(session.stoppedState());
             const FrameDeath& death = session.stopDeath();
             showMessageBox(mainWindow, death.message.text.c_str(), death.message.caption.c_str(),
                            death.message.style);
@@ -180,13 +183,16 @@ bool runOnlineFrame() {
             return true;
         }
         case Cause::RemoteConsole:
-            status = "Paused: the other player is at the console.";
-            break;
         case Cause::None:
             break;
         }
-        if (session.waitingForPeerReady() && status == nullptr)
-            status = "Waiting for the other player to press OK...";
+    }
+    // Waiting frames show the newest picture again, with the line that says why.
+    drawFrame(session.newestEvents());
+    if (session.phase() == Phase::Stopped) {
+        status = session.stopCause() == Cause::Death
+                     ? "Waiting for the other player to press OK..."
+                     : "Paused: the other player is at the console.";
     } else if (session.phase() == Phase::Starting) {
         status = "Starting the match...";
     } else if (session.silenceMs(now) >= net::silenceNoticeMs) {

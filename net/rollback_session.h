@@ -115,7 +115,9 @@ class RollbackSession {
     // The local player is done with the pause: OK pressed on the death box, console
     // closed. `changed`: the live game was changed there and becomes the match's.
     void ready(bool changed, std::uint64_t nowMs);
-    // True once the other player was told we wait for him in a box or a console.
+    // True while stopped once ready() was called (or nothing was asked of us).
+    bool localReady() const { return localReady_; }
+    // True while stopped, ready, and waiting for the other player to be.
     bool waitingForPeerReady() const;
 
     Phase phase() const { return phase_; }
@@ -140,8 +142,10 @@ class RollbackSession {
     void* checksumContext_ = nullptr;
     // The state the game stopped at (the live game holds it when stopped).
     const GameState& stoppedState() const { return states_[stopFrame_ % ring]; }
-    // The frame of the death the game stopped on.
+    // The frame of the death the game stopped on, and the state it started from
+    // (what the screen showed as the death came).
     std::uint32_t stopDeathFrame() const { return stopDeathFrame_; }
+    const GameState& deathFrameState() const { return states_[stopDeathFrame_ % ring]; }
 
   private:
     static constexpr std::uint32_t ring = 64; // > window + delay + a stop's margin
