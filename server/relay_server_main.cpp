@@ -1,0 +1,404 @@
+// brawlex-server: the relay that lets two players meet in a room and passes their
+// datagrams between them, over UDP (the Windows and desktop programs) and WebSocket
+// (the web page) on the same port number, in any mix.
+//
+//   brawlex-server [--port N] [--max-rooms N]
+//
+// One thread; every socket is asynchronous. Stops cleanly on SIGINT and SIGTERM.
+#include "server/relay_rooms.h"
+
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/websocket.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace websocket = beast::websocket;
+namespace http = beast::http;
+using asio::ip::tcp;
+using asio::ip::udp;
+
+namespace {
+
+// Bytes queued for one WebSocket before further datagrams to it are dropped (a
+// browser that stops reading must not hold the server's memory).
+constexpr std::size_t maxQueuedBytes = 64 * 1024;
+// WebSocket connections not yet in a room: in all, per address, and how long one
+// may take to get there.
+constexpr std::size_t maxPendingConnections = 1024;
+constexpr std::size_t maxPendingPerAddress = 16;
+constexpr auto pendingDeadline = std::chrono::seconds(15);
+constexpr std::size_t maxHttpRequestBytes = 8 * 1024;
+
+std::uint64_t nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool randomBytes(std::span<std::uint8_t> out) {
+    std::ifstream urandom("/dev/urandom", std::ios::binary);
+    return urandom.read(reinterpret_cast<char*>(out.data()),
+                        static_cast<std::streamsize>(out.size())) &&
+           urandom.gcount() == static_cast<std::streamsize>(out.size());
+}
+
+relay::Endpoint::Transport udpTransport = relay::Endpoint::Transport::Udp;
+
+std::array<std::uint8_t, 16> ipBytes(const asio::ip::address& address) {
+    std::array<std::uint8_t, 16> ip{};
+    if (address.is_v4()) {
+        auto v4 = address.to_v4().to_bytes();
+        ip[10] = ip[11] = 0xff;
+        std::memcpy(ip.data() + 12, v4.data(), 4);
+    } else {
+        auto v6 = address.to_v6().to_bytes();
+        std::memcpy(ip.data(), v6.data(), 16);
+    }
+    return ip;
+}
+
+class Server;
+
+class WebSocketSession : public std::enable_shared_from_this<WebSocketSession> {
+  public:
+    WebSocketSession(Server& server, tcp::socket socket, std::uint64_t id,
+                     const std::array<std::uint8_t, 16>& ip, std::uint16_t port)
+        : server_(server), ws_(std::move(socket)), timer_(ws_.get_executor()), id_(id) {
+        endpoint_.transport = relay::Endpoint::Transport::WebSocket;
+        endpoint_.ip = ip;
+        endpoint_.port = port;
+        endpoint_.connection = id;
+    }
+    void start();
+    void send(std::span<const std::uint8_t> bytes);
+    void close();
+    const relay::Endpoint& endpoint() const { return endpoint_; }
+    bool pending = true;
+
+  private:
+    void read();
+    void write();
+    void finish();
+
+    Server& server_;
+    websocket::stream<beast::tcp_stream> ws_;
+    asio::steady_timer timer_;
+    std::uint64_t id_;
+    relay::Endpoint endpoint_;
+    beast::flat_buffer buffer_;
+    http::request_parser<http::empty_body> parser_;
+    std::deque<std::vector<std::uint8_t>> queue_;
+    std::size_t queuedBytes_ = 0;
+    bool writing_ = false;
+    bool open_ = false;
+    bool finished_ = false;
+};
+
+class Server : public relay::Sink {
+  public:
+    Server(asio::io_context& io, std::uint16_t port, const relay::Limits& limits)
+        : io_(io), udp_(io), tcp_(io), tick_(io), maxRooms_(limits.maxRooms),
+          rooms_(limits, *this, [](std::span<std::uint8_t> out) {
+              if (!randomBytes(out)) {
+                  std::fprintf(stderr, "brawlex-server: cannot read /dev/urandom\n");
+                  std::exit(1);
+              }
+          }) {
+        boost::system::error_code ec;
+        // One socket for IPv6 with IPv4 beside it; IPv4 alone where there is no IPv6.
+        udp_.open(udp::v6(), ec);
+        if (!ec) {
+            udp_.set_option(asio::ip::v6_only(false), ec);
+            udp_.bind(udp::endpoint(udp::v6(), port), ec);
+        }
+        if (ec) {
+            udp_ = udp::socket(io);
+            udp_.open(udp::v4());
+            udp_.bind(udp::endpoint(udp::v4(), port));
+        }
+        udp_.non_blocking(true);
+        tcp_.open(udp_.local_endpoint().address().is_v6() ? tcp::v6() : tcp::v4());
+        tcp_.set_option(asio::socket_base::reuse_address(true));
+        if (udp_.local_endpoint().address().is_v6()) tcp_.set_option(asio::ip::v6_only(false));
+        tcp_.bind(tcp::endpoint(udp_.local_endpoint().address(), port));
+        tcp_.listen();
+    }
+
+    std::uint16_t port() const { return udp_.local_endpoint().port(); }
+
+    void start() {
+        receiveUdp();
+        acceptTcp();
+        tickLater();
+    }
+    void stop() {
+        boost::system::error_code ec;
+        udp_.close(ec);
+        tcp_.close(ec);
+        tick_.cancel();
+        auto sessions = sessions_;
+        for (auto& [id, s] : sessions) s->close();
+    }
+
+    void send(const relay::Endpoint& to, std::span<const std::uint8_t> bytes) override {
+        if (to.transport == relay::Endpoint::Transport::WebSocket) {
+            auto it = sessions_.find(to.connection);
+            if (it != sessions_.end()) it->second->send(bytes);
+            return;
+        }
+        udp::endpoint target;
+        asio::ip::address_v6::bytes_type raw;
+        std::memcpy(raw.data(), to.ip.data(), 16);
+        asio::ip::address_v6 v6(raw);
+        if (udp_.local_endpoint().address().is_v4())
+            target = udp::endpoint(asio::ip::make_address_v4(asio::ip::v4_mapped, v6), to.port);
+        else
+            target = udp::endpoint(v6, to.port);
+        boost::system::error_code ec;
+        // A full send buffer drops the datagram, as the network might.
+        udp_.send_to(asio::buffer(bytes.data(), bytes.size()), target, 0, ec);
+    }
+
+    // From the WebSocket sessions.
+    void fromWebSocket(WebSocketSession& s, std::span<const std::uint8_t> bytes) {
+        rooms_.receive(s.endpoint(), bytes, nowMs());
+    }
+    void sessionEnded(WebSocketSession& s) {
+        rooms_.closed(s.endpoint(), nowMs());
+        unpend(s);
+        sessions_.erase(s.endpoint().connection);
+    }
+    bool inRoom(const WebSocketSession& s) const { return rooms_.isMember(s.endpoint()); }
+    void unpend(WebSocketSession& s) {
+        if (!s.pending) return;
+        s.pending = false;
+        --pending_;
+        auto it = pendingPerIp_.find(s.endpoint().ip);
+        if (it != pendingPerIp_.end() && --it->second == 0) pendingPerIp_.erase(it);
+    }
+
+  private:
+    void receiveUdp() {
+        udp_.async_receive_from(asio::buffer(udpBuffer_), udpFrom_,
+                                [this](boost::system::error_code ec, std::size_t n) {
+                                    if (ec == asio::error::operation_aborted) return;
+                                    if (!ec) {
+                                        relay::Endpoint from;
+                                        from.transport = udpTransport;
+                                        from.ip = ipBytes(udpFrom_.address());
+                                        from.port = udpFrom_.port();
+                                        // A datagram that filled the buffer may have been cut:
+                                        // longer than any we pass on, so dropped whole.
+                                        if (n < udpBuffer_.size())
+                                            rooms_.receive(from, {udpBuffer_.data(), n}, nowMs());
+                                    }
+                                    receiveUdp();
+                                });
+    }
+
+    void acceptTcp() {
+        tcp_.async_accept([this](boost::system::error_code ec, tcp::socket socket) {
+            if (ec == asio::error::operation_aborted) return;
+            if (!ec) {
+                boost::system::error_code e2;
+                auto remote = socket.remote_endpoint(e2);
+                auto ip = ipBytes(remote.address());
+                // Every connection is pending or holds a place in a room (or held
+                // one): both are capped, so the sessions are too.
+                if (!e2 && pending_ < maxPendingConnections &&
+                    sessions_.size() < maxPendingConnections + 2 * maxRooms_ &&
+                    pendingPerIp_[ip] < maxPendingPerAddress) {
+                    ++pending_;
+                    ++pendingPerIp_[ip];
+                    auto id = nextConnection_++;
+                    auto s = std::make_shared<WebSocketSession>(*this, std::move(socket), id, ip,
+                                                                remote.port());
+                    sessions_[id] = s;
+                    s->start();
+                } else {
+                    auto it = pendingPerIp_.find(ip);
+                    if (it != pendingPerIp_.end() && it->second == 0) pendingPerIp_.erase(it);
+                    socket.close(e2);
+                }
+            }
+            acceptTcp();
+        });
+    }
+
+    void tickLater() {
+        tick_.expires_after(std::chrono::seconds(1));
+        tick_.async_wait([this](boost::system::error_code ec) {
+            if (ec) return;
+            rooms_.expire(nowMs());
+            tickLater();
+        });
+    }
+
+    struct IpHash {
+        std::size_t operator()(const std::array<std::uint8_t, 16>& ip) const {
+            std::uint64_t h = 1469598103934665603ull;
+            for (auto b : ip) h = (h ^ b) * 1099511628211ull;
+            return h;
+        }
+    };
+
+    asio::io_context& io_;
+    udp::socket udp_;
+    tcp::acceptor tcp_;
+    asio::steady_timer tick_;
+    std::size_t maxRooms_;
+    relay::Rooms rooms_;
+    std::array<std::uint8_t, relay::maxForwardSize + 1> udpBuffer_{};
+    udp::endpoint udpFrom_;
+    std::unordered_map<std::uint64_t, std::shared_ptr<WebSocketSession>> sessions_;
+    std::unordered_map<std::array<std::uint8_t, 16>, std::size_t, IpHash> pendingPerIp_;
+    std::size_t pending_ = 0;
+    std::uint64_t nextConnection_ = 1;
+};
+
+void WebSocketSession::start() {
+    auto self = shared_from_this();
+    // A connection that is not in a room by the deadline is closed.
+    timer_.expires_after(pendingDeadline);
+    timer_.async_wait([self](boost::system::error_code ec) {
+        if (!ec && self->pending) self->close();
+    });
+    parser_.header_limit(maxHttpRequestBytes);
+    parser_.body_limit(0);
+    beast::get_lowest_layer(ws_).expires_after(pendingDeadline);
+    http::async_read(
+        beast::get_lowest_layer(ws_), buffer_, parser_, [self](beast::error_code ec, std::size_t) {
+            if (ec || !websocket::is_upgrade(self->parser_.get())) {
+                self->finish();
+                return;
+            }
+            beast::get_lowest_layer(self->ws_).expires_never();
+            self->ws_.binary(true);
+            self->ws_.read_message_max(relay::maxForwardSize);
+            websocket::stream_base::timeout t =
+                websocket::stream_base::timeout::suggested(beast::role_type::server);
+            self->ws_.set_option(t);
+            self->ws_.async_accept(self->parser_.release(), [self](beast::error_code ec) {
+                if (ec) {
+                    self->finish();
+                    return;
+                }
+                self->open_ = true;
+                self->read();
+            });
+        });
+}
+
+void WebSocketSession::read() {
+    auto self = shared_from_this();
+    buffer_.clear();
+    ws_.async_read(buffer_, [self](beast::error_code ec, std::size_t) {
+        if (ec) {
+            self->finish();
+            return;
+        }
+        auto data = self->buffer_.cdata();
+        std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(data.data()),
+                                            data.size());
+        if (self->ws_.got_binary()) self->server_.fromWebSocket(*self, bytes);
+        // In a room now: no longer counted among the pending.
+        if (self->pending && self->server_.inRoom(*self)) self->server_.unpend(*self);
+        if (!self->finished_) self->read();
+    });
+}
+
+void WebSocketSession::send(std::span<const std::uint8_t> bytes) {
+    if (!open_ || finished_ || queuedBytes_ + bytes.size() > maxQueuedBytes) return;
+    queue_.emplace_back(bytes.begin(), bytes.end());
+    queuedBytes_ += bytes.size();
+    if (!writing_) write();
+}
+
+void WebSocketSession::write() {
+    if (queue_.empty() || finished_) {
+        writing_ = false;
+        return;
+    }
+    writing_ = true;
+    auto self = shared_from_this();
+    ws_.async_write(asio::buffer(queue_.front()), [self](beast::error_code ec, std::size_t) {
+        self->queuedBytes_ -= self->queue_.front().size();
+        self->queue_.pop_front();
+        if (ec) {
+            self->finish();
+            return;
+        }
+        self->write();
+    });
+}
+
+void WebSocketSession::close() {
+    boost::system::error_code ec;
+    beast::get_lowest_layer(ws_).socket().shutdown(tcp::socket::shutdown_both, ec);
+    beast::get_lowest_layer(ws_).socket().close(ec);
+    finish();
+}
+
+void WebSocketSession::finish() {
+    if (finished_) return;
+    finished_ = true;
+    timer_.cancel();
+    auto self = shared_from_this();
+    server_.sessionEnded(*this);
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: brawlex-server [--port N] [--max-rooms N]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::uint16_t port = relay::defaultPort;
+    relay::Limits limits;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if ((arg == "--port" || arg == "--max-rooms") && i + 1 < argc) {
+            char* end = nullptr;
+            unsigned long value = std::strtoul(argv[++i], &end, 10);
+            if (!end || *end != '\0') return usage();
+            if (arg == "--port") {
+                if (value > 65535) return usage();
+                port = static_cast<std::uint16_t>(value);
+            } else {
+                if (value == 0) return usage();
+                limits.maxRooms = value;
+            }
+        } else {
+            return usage();
+        }
+    }
+    try {
+        asio::io_context io(1);
+        Server server(io, port, limits);
+        asio::signal_set signals(io, SIGINT, SIGTERM);
+        signals.async_wait([&](boost::system::error_code, int) { server.stop(); });
+        server.start();
+        std::fprintf(stderr, "brawlex-server: listening on UDP and TCP (WebSocket) port %u\n",
+                     static_cast<unsigned>(server.port()));
+        std::fflush(stderr);
+        io.run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "brawlex-server: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
