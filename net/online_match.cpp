@@ -117,6 +117,10 @@ bool onlineMatchActive() {
     return session.inMatch();
 }
 
+std::uint32_t onlinePacingStretchUs() {
+    return session.pacingStretchUs();
+}
+
 void leaveOnlineMatch(net::ByeReason reason) {
     if (session.phase() != net::RollbackSession::Phase::Idle) session.leave(reason, tickCount());
     closeMatch();
