@@ -722,8 +722,9 @@ bool RollbackSession::advance(PlayerInput local, std::uint64_t nowMs) {
         const std::uint64_t since = nowMs - peerFrameAtMs_ + stats_.roundTripMs / 2;
         const std::int64_t his =
             static_cast<std::int64_t>(peerFrame_) + static_cast<std::int64_t>(since / 10);
+        // Compared as he reports his: the next frame to simulate before this one ran.
         stats_.frameAdvantage = static_cast<int>(
-            std::clamp<std::int64_t>(static_cast<std::int64_t>(frame_) - his, -1000, 1000));
+            std::clamp<std::int64_t>(static_cast<std::int64_t>(frame_ - 1) - his, -1000, 1000));
     }
     return true;
 }
