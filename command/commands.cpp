@@ -123,7 +123,21 @@ std::string netArgument(const CommandContext& context) {
 }
 
 CommandOutcome hostCommand(CommandContext& context) {
-    return printLine(hostOnlineMatch(netArgument(context)));
+    // HOST RELAY <relay>: a room on a relay server rather than a UDP port here.
+    const std::string argument = netArgument(context);
+    std::string word = argument.substr(0, argument.find(' '));
+    for (char& c : word)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (word == "RELAY") {
+        std::string server = argument.substr(word.size());
+        while (!server.empty() && server.front() == ' ') server.erase(0, 1);
+        return printLine(hostRelayMatch(server));
+    }
+    return printLine(hostOnlineMatch(argument));
+}
+
+CommandOutcome joinCommand(CommandContext& context) {
+    return printLine(joinRelayMatch(netArgument(context)));
 }
 
 CommandOutcome connectCommand(CommandContext& context) {
@@ -157,7 +171,7 @@ constexpr CommandEntry commandTable[] = {
     {"TIMEDEMO", timeDemoCommand},
     {"HOST", hostCommand},          {"CONNECT", connectCommand},
     {"DISCONNECT", disconnectCommand}, {"NETSTATS", netStatsCommand},
-    {"NETDELAY", netDelayCommand},
+    {"NETDELAY", netDelayCommand},  {"JOIN", joinCommand},
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "game/player.h"
 #include "game/simulation.h"
 #include "graphics/renderer.h"
+#include "net/relay_client.h"
 #include "net/rollback_session.h"
 #include "net/udp_socket.h"
 
@@ -79,6 +80,47 @@ std::string connectOnlineMatch(const std::string& address) {
     session.setInputDelay(inputDelay);
     session.join(matchSocket, peer, randomSeed(), tickCount());
     return "Connecting to " + formatNetAddress(peer) + "... You play player 2.";
+}
+
+// Through a relay: the room's socket stands for the UDP socket, and the other
+// player's address is the room.
+std::uint64_t relayClock() {
+    return tickCount();
+}
+
+std::string hostRelayMatch(const std::string& server) {
+    if (server.empty()) return "HOST RELAY <relay>[:port], for example HOST RELAY relay.example.net";
+    leaveOnlineMatch(net::ByeReason::Disconnect);
+    relay::Code code{};
+    std::string error;
+    if (!net::openRelayRoomUdp(server, nullptr, relayClock, matchSocket, code, error))
+        return "HOST RELAY: " + error + ".";
+    const GameState kept = saveGame();
+    restartGame();
+    const GameState start = saveGame();
+    loadGame(kept);
+    session.setInputDelay(inputDelay);
+    session.host(matchSocket, start, randomSeed(), tickCount());
+    return "Room " + std::string(relay::codeText(code)) + ": the other player types JOIN " +
+           server + " " + std::string(relay::codeText(code)) + ". You play player 1.";
+}
+
+std::string joinRelayMatch(const std::string& arguments) {
+    const auto blank = arguments.rfind(' ');
+    relay::Code code{};
+    if (blank == std::string::npos || !relay::parseCode(arguments.substr(blank + 1), code))
+        return "JOIN <relay>[:port] <room code>, for example JOIN relay.example.net K7M2QX9P";
+    std::string server = arguments.substr(0, blank);
+    while (!server.empty() && server.back() == ' ') server.pop_back();
+    leaveOnlineMatch(net::ByeReason::Disconnect);
+    std::string error;
+    if (!net::openRelayRoomUdp(server, &code, relayClock, matchSocket, code, error))
+        return "JOIN: " + error + ".";
+    NetAddress room;
+    room.kind = NetAddressKind::Relay;
+    session.setInputDelay(inputDelay);
+    session.join(matchSocket, room, randomSeed(), tickCount());
+    return "Joined room " + std::string(relay::codeText(code)) + "... You play player 2.";
 }
 
 std::string disconnectOnlineMatch() {

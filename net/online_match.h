@@ -10,6 +10,9 @@
 // Each returns the line to print in the console.
 std::string hostOnlineMatch(const std::string& portText);
 std::string connectOnlineMatch(const std::string& address);
+// Through a relay server: a room whose code the other player joins with.
+std::string hostRelayMatch(const std::string& server);
+std::string joinRelayMatch(const std::string& serverAndCode);
 std::string disconnectOnlineMatch();
 std::string onlineMatchStats();
 std::string setOnlineInputDelay(const std::string& framesText);
