@@ -27,3 +27,7 @@ if(NOT BRAWLEX_FUZZ)
             $<TARGET_FILE:brawlex_server>)
     set_tests_properties(relay_server_sockets PROPERTIES LABELS unit TIMEOUT 60)
 endif()
+
+# The relay's load benchmark (scripts/bench-relay).
+add_executable(relay_bench ${CMAKE_SOURCE_DIR}/tools/relay_bench.cpp)
+target_include_directories(relay_bench PRIVATE ${CMAKE_SOURCE_DIR})

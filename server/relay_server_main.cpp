@@ -2,7 +2,10 @@
 // datagrams between them, over UDP (the Windows and desktop programs) and WebSocket
 // (the web page) on the same port number, in any mix.
 //
-//   brawlex-server [--port N] [--max-rooms N]
+//   brawlex-server [--port N] [--max-rooms N] [--rooms-per-address N]
+//                  [--requests-per-address N]
+//
+// (the last two raise the per-address limits, for a benchmark on one machine)
 //
 // One thread; every socket is asynchronous. Stops cleanly on SIGINT and SIGTERM.
 #include "server/relay_rooms.h"
@@ -129,6 +132,9 @@ class Server : public relay::Sink {
             udp_.bind(udp::endpoint(udp::v4(), port));
         }
         udp_.non_blocking(true);
+        // Room for a burst while the thread is busy elsewhere (the system may cap it).
+        udp_.set_option(asio::socket_base::receive_buffer_size(4 << 20), ec);
+        udp_.set_option(asio::socket_base::send_buffer_size(4 << 20), ec);
         tcp_.open(udp_.local_endpoint().address().is_v6() ? tcp::v6() : tcp::v4());
         tcp_.set_option(asio::socket_base::reuse_address(true));
         if (udp_.local_endpoint().address().is_v6()) tcp_.set_option(asio::ip::v6_only(false));
@@ -190,22 +196,27 @@ class Server : public relay::Sink {
     }
 
   private:
+    // Waits until the socket is readable, then takes every datagram waiting (a
+    // wake-up per burst rather than per datagram).
     void receiveUdp() {
-        udp_.async_receive_from(asio::buffer(udpBuffer_), udpFrom_,
-                                [this](boost::system::error_code ec, std::size_t n) {
-                                    if (ec == asio::error::operation_aborted) return;
-                                    if (!ec) {
-                                        relay::Endpoint from;
-                                        from.transport = udpTransport;
-                                        from.ip = ipBytes(udpFrom_.address());
-                                        from.port = udpFrom_.port();
-                                        // A datagram that filled the buffer may have been cut:
-                                        // longer than any we pass on, so dropped whole.
-                                        if (n < udpBuffer_.size())
-                                            rooms_.receive(from, {udpBuffer_.data(), n}, nowMs());
-                                    }
-                                    receiveUdp();
-                                });
+        udp_.async_wait(udp::socket::wait_read, [this](boost::system::error_code ec) {
+            if (ec == asio::error::operation_aborted) return;
+            const std::uint64_t now = nowMs();
+            for (int i = 0; i < 256; ++i) {
+                boost::system::error_code e;
+                const std::size_t n = udp_.receive_from(asio::buffer(udpBuffer_), udpFrom_, 0, e);
+                if (e == asio::error::would_block || e == asio::error::try_again) break;
+                if (e) continue; // an ICMP error of an earlier send: nothing to read
+                relay::Endpoint from;
+                from.transport = udpTransport;
+                from.ip = ipBytes(udpFrom_.address());
+                from.port = udpFrom_.port();
+                // A datagram that filled the buffer may have been cut: longer than
+                // any we pass on, so dropped whole.
+                if (n < udpBuffer_.size()) rooms_.receive(from, {udpBuffer_.data(), n}, now);
+            }
+            receiveUdp();
+        });
     }
 
     void acceptTcp() {
@@ -360,7 +371,8 @@ void WebSocketSession::finish() {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: brawlex-server [--port N] [--max-rooms N]\n");
+    std::fprintf(stderr, "usage: brawlex-server [--port N] [--max-rooms N] [--rooms-per-address N] "
+                         "[--requests-per-address N]\n");
     return 2;
 }
 
@@ -371,7 +383,9 @@ int main(int argc, char** argv) {
     relay::Limits limits;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if ((arg == "--port" || arg == "--max-rooms") && i + 1 < argc) {
+        if ((arg == "--port" || arg == "--max-rooms" || arg == "--rooms-per-address" ||
+             arg == "--requests-per-address") &&
+            i + 1 < argc) {
             char* end = nullptr;
             unsigned long value = std::strtoul(argv[++i], &end, 10);
             if (!end || *end != '\0') return usage();
@@ -379,8 +393,13 @@ int main(int argc, char** argv) {
                 if (value > 65535) return usage();
                 port = static_cast<std::uint16_t>(value);
             } else {
-                if (value == 0) return usage();
-                limits.maxRooms = value;
+                if (value == 0 || value > 10'000'000) return usage();
+                if (arg == "--max-rooms")
+                    limits.maxRooms = value;
+                else if (arg == "--rooms-per-address")
+                    limits.maxRoomsPerAddress = value;
+                else
+                    limits.requestsPerWindow = static_cast<std::uint32_t>(value);
             }
         } else {
             return usage();
