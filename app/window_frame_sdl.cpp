@@ -4,6 +4,7 @@
 // (_NET_REQUEST_FRAME_EXTENTS), and it answers with the frame it would give.
 #include "app/window_frame_sdl.h"
 
+#include <SDL_loadso.h>
 #include <SDL_syswm.h>
 
 #include <vector>
@@ -28,14 +29,51 @@ struct FrameExtents {
 constexpr Uint32 answerMilliseconds = 1000;
 constexpr Uint32 pollMilliseconds = 5;
 
+// The few Xlib calls used here, taken from the Xlib that SDL's X11 driver has loaded
+// already: the program itself needs no library beyond SDL2 (and none at all of X11's
+// on a system without it, under Wayland or with no display).
+struct Xlib {
+    decltype(&::XGetWindowProperty) getWindowProperty = nullptr;
+    decltype(&::XFree) free = nullptr;
+    decltype(&::XInternAtom) internAtom = nullptr;
+    decltype(&::XSync) sync = nullptr;
+    decltype(&::XSetErrorHandler) setErrorHandler = nullptr;
+    decltype(&::XSendEvent) sendEvent = nullptr;
+    decltype(&::XFlush) flush = nullptr;
+};
+
+template <typename Function> bool loadCall(void* library, const char* name, Function& call) {
+    call = reinterpret_cast<Function>(SDL_LoadFunction(library, name));
+    return call != nullptr;
+}
+
+// Null where Xlib cannot be loaded; the window then opens as without a window manager.
+const Xlib* xlib() {
+    static const Xlib* const loaded = []() -> const Xlib* {
+        static Xlib calls;
+        void* library = SDL_LoadObject("libX11.so.6");
+        if (library == nullptr) return nullptr;
+        // Kept loaded for the program's life, as SDL keeps it.
+        const bool all = loadCall(library, "XGetWindowProperty", calls.getWindowProperty) &&
+                         loadCall(library, "XFree", calls.free) &&
+                         loadCall(library, "XInternAtom", calls.internAtom) &&
+                         loadCall(library, "XSync", calls.sync) &&
+                         loadCall(library, "XSetErrorHandler", calls.setErrorHandler) &&
+                         loadCall(library, "XSendEvent", calls.sendEvent) &&
+                         loadCall(library, "XFlush", calls.flush);
+        return all ? &calls : nullptr;
+    }();
+    return loaded;
+}
+
 // A property of format 32 holding up to `count` values; their number, 0 where absent.
 int readLongs(Display* display, Window window, Atom property, Atom type, long* values, int count) {
     Atom actualType = None;
     int actualFormat = 0;
     unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, count, False, type, &actualType,
-                           &actualFormat, &items, &after, &data) != Success)
+    if (xlib()->getWindowProperty(display, window, property, 0, count, False, type, &actualType,
+                                  &actualFormat, &items, &after, &data) != Success)
         return 0;
     int read = 0;
     if (data != nullptr && actualType == type && actualFormat == 32) {
@@ -44,14 +82,14 @@ int readLongs(Display* display, Window window, Atom property, Atom type, long* v
         for (; read < count && static_cast<unsigned long>(read) < items; ++read)
             values[read] = longs[read];
     }
-    if (data != nullptr) XFree(data);
+    if (data != nullptr) xlib()->free(data);
     return read;
 }
 
 // True where a window manager that follows the desktop conventions runs and offers to
 // tell the frame in advance: its check window names itself, and it lists the request.
 bool managerAnswersRequests(Display* display, Window root) {
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    const Atom check = xlib()->internAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
     long manager = 0, self = 0;
     if (readLongs(display, root, check, XA_WINDOW, &manager, 1) != 1 || manager == 0) return false;
     // A check window left behind by a manager that has gone has no such property, or
@@ -59,8 +97,8 @@ bool managerAnswersRequests(Display* display, Window root) {
     if (readLongs(display, static_cast<Window>(manager), check, XA_WINDOW, &self, 1) != 1 ||
         self != manager)
         return false;
-    const Atom supported = XInternAtom(display, "_NET_SUPPORTED", False);
-    const Atom request = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+    const Atom supported = xlib()->internAtom(display, "_NET_SUPPORTED", False);
+    const Atom request = xlib()->internAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
     std::vector<long> atoms(4096);
     const int count =
         readLongs(display, root, supported, XA_ATOM, atoms.data(), static_cast<int>(atoms.size()));
@@ -78,12 +116,12 @@ int ignoreError(Display*, XErrorEvent*) {
 class IgnoredErrors {
   public:
     explicit IgnoredErrors(Display* display) : display(display) {
-        XSync(display, False); // earlier requests' errors go to the handler in force
-        previous = XSetErrorHandler(ignoreError);
+        xlib()->sync(display, False); // earlier requests' errors go to the handler in force
+        previous = xlib()->setErrorHandler(ignoreError);
     }
     ~IgnoredErrors() {
-        XSync(display, False);
-        XSetErrorHandler(previous);
+        xlib()->sync(display, False);
+        xlib()->setErrorHandler(previous);
     }
     IgnoredErrors(const IgnoredErrors&) = delete;
     IgnoredErrors& operator=(const IgnoredErrors&) = delete;
@@ -94,17 +132,19 @@ class IgnoredErrors {
 };
 
 bool x11FrameExtents(Display* display, Window window, FrameExtents& extents) {
+    if (xlib() == nullptr) return false;
     const IgnoredErrors ignored(display);
     const Window root = DefaultRootWindow(display);
     if (!managerAnswersRequests(display, root)) return false;
-    const Atom property = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+    const Atom property = xlib()->internAtom(display, "_NET_FRAME_EXTENTS", False);
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+    event.xclient.message_type = xlib()->internAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
     event.xclient.format = 32;
-    XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(display);
+    xlib()->sendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask,
+                      &event);
+    xlib()->flush(display);
     // The answer is the property set on the window. Reading it again and again leaves
     // the event queue, which is SDL's, alone.
     const Uint64 start = SDL_GetTicks64();

@@ -33,12 +33,13 @@ else()
     target_link_libraries(brawlex PRIVATE ${SDL2_LIBRARIES})
 endif()
 # On X11 the window manager is asked for the window's frame before the window is shown
-# (app/window_frame_sdl.cpp); without Xlib's headers the client area covers the usable area.
+# (app/window_frame_sdl.cpp), through the Xlib SDL's X11 driver loads at run time: only
+# Xlib's headers are needed to build. Without them the client area covers the usable area.
 if(NOT APPLE)
     find_package(X11 QUIET)
     if(X11_FOUND)
         target_compile_definitions(brawlex PRIVATE BRAWLEX_X11)
-        target_link_libraries(brawlex PRIVATE X11::X11)
+        target_include_directories(brawlex PRIVATE ${X11_INCLUDE_DIR})
     endif()
 endif()
 set_target_properties(brawlex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${BRAWLEX_DATA_OUTPUT_DIR})
