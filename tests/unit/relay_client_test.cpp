@@ -2,7 +2,9 @@
 // sockets are queues that the rooms read from and answer into, so loss and stale
 // cookies can be arranged exactly.
 #include "net/relay_client.h"
+#include "net/rollback_session.h"
 #include "server/relay_rooms.h"
+#include "tests/support/headless_game.h"
 
 #include <gtest/gtest.h>
 
@@ -192,6 +194,69 @@ TEST(RelayClient, ForgedAndStrayPacketsChangeNothing) {
     EXPECT_EQ(link.state(), net::RelayLink::State::InRoom);
     EXPECT_EQ(link.code(), code);
     EXPECT_FALSE(link.peerLeft());
+}
+
+// HOST RELAY and JOIN as the game plays them: two sessions whose sockets are the
+// room, and the match runs to agreement on every confirmed frame.
+TEST(RelayClient, AMatchPlaysThroughTheRoom) {
+    Arena arena({.width = 320, .height = 240, .heroWidth = 40, .heroHeight = 30});
+    const GameState start = saveGame();
+    Network net;
+    Inner hostInner{&net, udpEndpoint(5000)}, joinInner{&net, udpEndpoint(6000)};
+    auto hostLink =
+        std::make_unique<net::RelayLink>(net.socketFor(hostInner), net.relayAddress, true);
+    auto joinLink =
+        std::make_unique<net::RelayLink>(net.socketFor(joinInner), net.relayAddress, true);
+    hostLink->create(fakeNow);
+    settle({hostLink.get()});
+    joinLink->join(hostLink->code(), fakeNow);
+    settle({joinLink.get()});
+    ASSERT_EQ(joinLink->state(), net::RelayLink::State::InRoom);
+
+    net::RollbackSession host, joiner;
+    std::vector<std::uint64_t> sums[2];
+    auto record = [](void* context, std::uint32_t frame, std::uint64_t sum) {
+        auto& v = *static_cast<std::vector<std::uint64_t>*>(context);
+        if (frame >= v.size()) v.resize(frame + 1, 0);
+        v[frame] = sum;
+    };
+    host.onConfirmedChecksum = record;
+    host.checksumContext_ = &sums[0];
+    joiner.onConfirmedChecksum = record;
+    joiner.checksumContext_ = &sums[1];
+    NetAddress room;
+    room.kind = NetAddressKind::Relay;
+    DatagramSocket hostRoom = net::relayRoomSocket(std::move(hostLink), fakeClock);
+    DatagramSocket joinRoom = net::relayRoomSocket(std::move(joinLink), fakeClock);
+    host.host(hostRoom, start, 11, fakeNow);
+    joiner.join(joinRoom, room, 12, fakeNow);
+    for (int tick = 0; tick < 5000 && (host.frame() < 600 || joiner.frame() < 600); ++tick) {
+        fakeNow += 10;
+        net::RollbackSession* sessions[2] = {&host, &joiner};
+        for (int side = 0; side < 2; ++side) {
+            auto& s = *sessions[side];
+            s.poll(fakeNow);
+            if (s.phase() == net::RollbackSession::Phase::Stopped) s.ready(false, fakeNow);
+            const std::uint32_t f = s.frame();
+            s.advance(PlayerInput{static_cast<std::uint8_t>((f / 9 * 2654435761u) >> (8 + side))},
+                      fakeNow);
+        }
+    }
+    EXPECT_GE(host.frame(), 600u);
+    EXPECT_GE(joiner.frame(), 600u);
+    EXPECT_EQ(host.endMessage(), "");
+    const std::size_t common = std::min(sums[0].size(), sums[1].size());
+    ASSERT_GT(common, 300u);
+    for (std::size_t f = 0; f < common; ++f) {
+        if (sums[0][f] && sums[1][f]) {
+            EXPECT_EQ(sums[0][f], sums[1][f]) << "frame " << f;
+        }
+    }
+    host.leave(net::ByeReason::Disconnect, fakeNow);
+    joiner.leave(net::ByeReason::Disconnect, fakeNow);
+    closeDatagramSocket(hostRoom);
+    closeDatagramSocket(joinRoom);
+    EXPECT_EQ(net.rooms.roomCount(), 0u);
 }
 
 } // namespace
