@@ -2,6 +2,8 @@
 
 #include "net/udp_socket.h"
 
+#include "net/socket_address.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -13,71 +15,17 @@
 
 namespace {
 
-using socklen_t = int;
-
 struct UdpSocket {
     SOCKET fd = INVALID_SOCKET;
     int family = AF_INET6;
 };
 
-// An IPv4 address seen through an IPv6 socket (::ffff:a.b.c.d) is an IPv4 one.
-NetAddress fromSockaddr(const sockaddr_storage& s) {
-    NetAddress a;
-    if (s.ss_family == AF_INET) {
-        const auto& v4 = reinterpret_cast<const sockaddr_in&>(s);
-        a.kind = NetAddressKind::Ipv4;
-        std::memcpy(a.ip, &v4.sin_addr, 4);
-        a.port = ntohs(v4.sin_port);
-    } else if (s.ss_family == AF_INET6) {
-        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(s);
-        a.port = ntohs(v6.sin6_port);
-        static const std::uint8_t mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
-        if (std::memcmp(&v6.sin6_addr, mapped, 12) == 0) {
-            a.kind = NetAddressKind::Ipv4;
-            std::memcpy(a.ip, reinterpret_cast<const std::uint8_t*>(&v6.sin6_addr) + 12, 4);
-        } else {
-            a.kind = NetAddressKind::Ipv6;
-            std::memcpy(a.ip, &v6.sin6_addr, 16);
-            a.scope = v6.sin6_scope_id;
-        }
-    }
-    return a;
-}
-
-// The address as the socket's family sends to it; false when it cannot.
-bool toSockaddr(const NetAddress& a, int family, sockaddr_storage& s, socklen_t& length) {
-    std::memset(&s, 0, sizeof s);
-    if (family == AF_INET) {
-        if (a.kind != NetAddressKind::Ipv4) return false;
-        auto& v4 = reinterpret_cast<sockaddr_in&>(s);
-        v4.sin_family = AF_INET;
-        v4.sin_port = htons(a.port);
-        std::memcpy(&v4.sin_addr, a.ip, 4);
-        length = sizeof v4;
-        return true;
-    }
-    auto& v6 = reinterpret_cast<sockaddr_in6&>(s);
-    v6.sin6_family = AF_INET6;
-    v6.sin6_port = htons(a.port);
-    auto* bytes = reinterpret_cast<std::uint8_t*>(&v6.sin6_addr);
-    if (a.kind == NetAddressKind::Ipv4) {
-        bytes[10] = bytes[11] = 0xff;
-        std::memcpy(bytes + 12, a.ip, 4);
-    } else if (a.kind == NetAddressKind::Ipv6) {
-        std::memcpy(bytes, a.ip, 16);
-        v6.sin6_scope_id = a.scope;
-    } else {
-        return false;
-    }
-    length = sizeof v6;
-    return true;
-}
-
 bool udpSend(void* context, const NetAddress& to, std::span<const std::uint8_t> bytes) {
     auto* s = static_cast<UdpSocket*>(context);
     sockaddr_storage address;
-    socklen_t length = 0;
-    if (bytes.size() > maxDatagramSize || !toSockaddr(to, s->family, address, length)) return false;
+    net_sockets::SocketLength length = 0;
+    if (bytes.size() > maxDatagramSize || !net_sockets::toSockaddr(to, s->family, address, length))
+        return false;
     const int sent =
         ::sendto(s->fd, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()),
                  0, reinterpret_cast<const sockaddr*>(&address), length);
@@ -89,7 +37,7 @@ bool udpReceive(void* context, NetAddress& from, std::span<std::uint8_t> buffer,
     auto* s = static_cast<UdpSocket*>(context);
     for (;;) {
         sockaddr_storage address{};
-        socklen_t length = sizeof address;
+        net_sockets::SocketLength length = sizeof address;
         const int n = ::recvfrom(s->fd, reinterpret_cast<char*>(buffer.data()),
                                  static_cast<int>(buffer.size()), 0,
                                  reinterpret_cast<sockaddr*>(&address), &length);
@@ -100,7 +48,7 @@ bool udpReceive(void* context, NetAddress& from, std::span<std::uint8_t> buffer,
             if (e == WSAEMSGSIZE || e == WSAECONNRESET || e == WSAENETRESET) continue;
             return false;
         }
-        from = fromSockaddr(address);
+        from = net_sockets::fromSockaddr(address);
         if (from.kind == NetAddressKind::None) continue;
         size = static_cast<std::size_t>(n);
         return true;
@@ -188,11 +136,11 @@ bool openUdpSocket(DatagramSocket& out, std::uint16_t port, std::string& error) 
 std::uint16_t udpSocketPort(const DatagramSocket& socket) {
     if (socket.send != udpSend) return 0;
     sockaddr_storage address{};
-    socklen_t length = sizeof address;
+    net_sockets::SocketLength length = sizeof address;
     if (::getsockname(static_cast<UdpSocket*>(socket.context)->fd,
                       reinterpret_cast<sockaddr*>(&address), &length) != 0)
         return 0;
-    return fromSockaddr(address).port;
+    return net_sockets::fromSockaddr(address).port;
 }
 
 bool resolveNetAddress(std::string_view text, std::uint16_t defaultPort, NetAddress& out,
@@ -213,18 +161,7 @@ bool resolveNetAddress(std::string_view text, std::uint16_t defaultPort, NetAddr
         error = "cannot find " + host + " (error " + std::to_string(rc) + ")";
         return false;
     }
-    NetAddress best;
-    for (addrinfo* i = found; i != nullptr; i = i->ai_next) {
-        if (i->ai_addrlen > sizeof(sockaddr_storage)) continue;
-        sockaddr_storage s{};
-        std::memcpy(&s, i->ai_addr, i->ai_addrlen);
-        const NetAddress a = fromSockaddr(s);
-        if (a.kind == NetAddressKind::Ipv4) {
-            best = a;
-            break;
-        }
-        if (best.kind == NetAddressKind::None) best = a;
-    }
+    NetAddress best = net_sockets::firstUsableAddress(found);
     ::freeaddrinfo(found);
     if (best.kind == NetAddressKind::None) {
         error = "no address for " + host;
