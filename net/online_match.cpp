@@ -4,6 +4,7 @@
 #include "app/frame.h"
 #include "app/key_state.h"
 #include "app/platform.h"
+#include "command/console_text.h"
 #include "config/console.h"
 #include "game/key_input.h"
 #include "game/player.h"
@@ -12,10 +13,16 @@
 #include "net/relay_client.h"
 #include "net/rollback_session.h"
 #include "net/udp_socket.h"
+#ifdef __EMSCRIPTEN__
+#include "net/websocket_web.h"
+
+#include <emscripten.h>
+#endif
 
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <random>
 
 namespace {
@@ -88,21 +95,70 @@ std::uint64_t relayClock() {
     return tickCount();
 }
 
+#ifdef __EMSCRIPTEN__
+// The page reaches the relay over a WebSocket and cannot wait for its answer: the
+// handshake runs in the room socket's reads, and its outcome is printed when it comes.
+void relayLinkChanged(const net::RelayLink& link) {
+    if (link.state() == net::RelayLink::State::InRoom && !link.peerJoined()) {
+        const std::string code(relay::codeText(link.code()));
+        insertConsoleText("Room " + code + ": the other player types JOIN <relay> " + code +
+                          " with this relay.\r\n");
+    } else if (link.state() == net::RelayLink::State::Failed) {
+        insertConsoleText("Relay: " + link.error() + ".\r\n");
+    }
+}
+
+// "host[:port]" or a ws:// or wss:// address; the page's own scheme decides between
+// ws and wss (a secure page may only open wss).
+bool openRelayLinkWeb(const std::string& server, const relay::Code* code, std::string& error) {
+    std::string url = server;
+    if (url.rfind("ws://", 0) != 0 && url.rfind("wss://", 0) != 0) {
+        const bool secure = EM_ASM_INT({ return location.protocol == 'https:' ? 1 : 0; }) != 0;
+        std::string host;
+        std::uint16_t port = 0;
+        if (!splitHostPort(server, relay::defaultPort, host, port)) {
+            error = "no relay address";
+            return false;
+        }
+        if (host.find(':') != std::string::npos) host = "[" + host + "]";
+        url = std::string(secure ? "wss://" : "ws://") + host + ":" + std::to_string(port) + "/";
+    }
+    DatagramSocket inner;
+    if (!openWebSocketDatagram(inner, url, error)) return false;
+    auto link = std::make_unique<net::RelayLink>(inner, relayServerAddress(), false);
+    link->onStateChange = relayLinkChanged;
+    if (code)
+        link->join(*code, tickCount());
+    else
+        link->create(tickCount());
+    matchSocket = net::relayRoomSocket(std::move(link), relayClock);
+    return true;
+}
+#endif
+
 std::string hostRelayMatch(const std::string& server) {
     if (server.empty()) return "HOST RELAY <relay>[:port], for example HOST RELAY relay.example.net";
     leaveOnlineMatch(net::ByeReason::Disconnect);
-    relay::Code code{};
     std::string error;
+#ifdef __EMSCRIPTEN__
+    if (!openRelayLinkWeb(server, nullptr, error)) return "HOST RELAY: " + error + ".";
+#else
+    relay::Code code{};
     if (!net::openRelayRoomUdp(server, nullptr, relayClock, matchSocket, code, error))
         return "HOST RELAY: " + error + ".";
+#endif
     const GameState kept = saveGame();
     restartGame();
     const GameState start = saveGame();
     loadGame(kept);
     session.setInputDelay(inputDelay);
     session.host(matchSocket, start, randomSeed(), tickCount());
+#ifdef __EMSCRIPTEN__
+    return "Asking " + server + " for a room... You play player 1.";
+#else
     return "Room " + std::string(relay::codeText(code)) + ": the other player types JOIN " +
            server + " " + std::string(relay::codeText(code)) + ". You play player 1.";
+#endif
 }
 
 std::string joinRelayMatch(const std::string& arguments) {
@@ -114,8 +170,12 @@ std::string joinRelayMatch(const std::string& arguments) {
     while (!server.empty() && server.back() == ' ') server.pop_back();
     leaveOnlineMatch(net::ByeReason::Disconnect);
     std::string error;
+#ifdef __EMSCRIPTEN__
+    if (!openRelayLinkWeb(server, &code, error)) return "JOIN: " + error + ".";
+#else
     if (!net::openRelayRoomUdp(server, &code, relayClock, matchSocket, code, error))
         return "JOIN: " + error + ".";
+#endif
     NetAddress room;
     room.kind = NetAddressKind::Relay;
     session.setInputDelay(inputDelay);

@@ -62,6 +62,7 @@ void RelayLink::poll(std::uint64_t nowMs) {
         if (nowMs - startedMs_ >= giveUpMs) {
             state_ = State::Failed;
             error_ = "the relay does not answer";
+            if (onStateChange) onStateChange(*this);
         } else if (nowMs - lastSentMs_ >= resendMs) {
             sendControl(cookieNeeded_ && !haveCookie_
                             ? relay::Kind::Hello
@@ -96,12 +97,14 @@ bool RelayLink::receiveOne(NetAddress& from, std::span<std::uint8_t> buffer, std
             if (state_ == State::Asking && !joining_ && relay::isValidCode(c.code)) {
                 code_ = c.code;
                 state_ = State::InRoom;
+                if (onStateChange) onStateChange(*this);
             }
             break;
         case relay::Kind::Joined:
             if (state_ == State::Asking && joining_ && c.code == code_) {
                 state_ = State::InRoom;
                 peerJoined_ = true;
+                if (onStateChange) onStateChange(*this);
             }
             break;
         case relay::Kind::PeerJoined:
@@ -121,6 +124,7 @@ bool RelayLink::receiveOne(NetAddress& from, std::span<std::uint8_t> buffer, std
             }
             state_ = State::Failed;
             error_ = relay::errorText(static_cast<relay::RelayError>(c.detail));
+            if (onStateChange) onStateChange(*this);
             break;
         default:
             break;

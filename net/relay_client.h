@@ -42,6 +42,10 @@ class RelayLink {
     // packets are handled here; true with the bytes for the game otherwise.
     bool receiveOne(NetAddress& from, std::span<std::uint8_t> buffer, std::size_t& size);
 
+    // Called when the link gets into a room or fails (for a caller that does not
+    // wait for the handshake, as the web page cannot).
+    void (*onStateChange)(const RelayLink& link) = nullptr;
+
     // Sends to the other player of the room.
     bool sendToPeer(std::span<const std::uint8_t> bytes);
     // Tells the relay we leave (a few times: datagrams get lost).
