@@ -18,10 +18,6 @@
 #include <system_error>
 #endif
 
-namespace {
-
-// True when `name` is a plain file: a folder holds no lines, and a device or a pipe
-// may never end ("/dev/zero") or block until someone writes to it.
 bool isRegularFile(const std::string& name) {
 #ifdef _WIN32
     struct _stat64 info;
@@ -31,6 +27,16 @@ bool isRegularFile(const std::string& name) {
     return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 #endif
 }
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+namespace {
 
 std::FILE* openIfFile(const std::string& name) {
     if (name.empty() || !isRegularFile(name)) return nullptr;
@@ -44,14 +50,6 @@ std::FILE* openIfFile(const std::string& name) {
 // bytes of a UTF-8 "ü" among them) only itself. Windows needs none of this: its
 // file names ignore case already.
 namespace fs = std::filesystem;
-
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
 
 bool pathExists(const fs::path& path) {
     std::error_code ec;

@@ -1,5 +1,7 @@
 #include "demo/demo_io.h"
 
+#include "config/file_lookup.h"
+
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -13,25 +15,7 @@ std::string partFileName(const std::string& path) {
     return path + ".part";
 }
 
-bool isRegularFile(const std::string& name) {
-#ifdef _WIN32
-    struct _stat64 info;
-    return _stat64(name.c_str(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG;
-#else
-    struct stat info;
-    return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-#endif
-}
-
 #ifndef _WIN32
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
 // The entry of the folder that matches the last part of `name` ignoring case, the
 // first in name order; empty when none does. Only the file's own name is matched.
 std::string matchIgnoringCase(const std::string& name) {
