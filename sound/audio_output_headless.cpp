@@ -6,6 +6,8 @@
 namespace headless_audio {
 
 std::vector<SoundEvent> events;
+std::vector<TaggedSound> tagged;
+std::vector<std::uint32_t> cuts;
 bool running = false;
 bool noDevice = false;
 
@@ -15,6 +17,14 @@ Mixer* pulled = nullptr;
 
 void record(const SoundEvent& event) {
     events.push_back(event);
+}
+
+void recordTagged(const SoundEvent& event, std::uint32_t id) {
+    tagged.push_back({event, id});
+}
+
+void recordCut(std::uint32_t id) {
+    cuts.push_back(id);
 }
 
 } // namespace
@@ -28,21 +38,27 @@ std::vector<std::int16_t> pull(int frames) {
 
 void reset() {
     events.clear();
+    tagged.clear();
+    cuts.clear();
 }
 
 } // namespace headless_audio
 
 bool startAudioOutput(Mixer& mixer) {
     if (headless_audio::noDevice) return false;
-    headless_audio::events.clear();
+    headless_audio::reset();
     headless_audio::pulled = &mixer;
     headless_audio::running = true;
     soundListener = headless_audio::record;
+    taggedSoundListener = headless_audio::recordTagged;
+    soundCutListener = headless_audio::recordCut;
     return true;
 }
 
 void stopAudioOutput() {
     soundListener = nullptr;
+    taggedSoundListener = nullptr;
+    soundCutListener = nullptr;
     headless_audio::running = false;
     headless_audio::pulled = nullptr;
 }

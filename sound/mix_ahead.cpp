@@ -25,19 +25,22 @@ MixAhead::Span MixAhead::update(std::int64_t now) {
         end = now + lead;
     } else if ((mixer.eventsWaiting() || mixer.volume() != mixedVolume) && !marks.empty()) {
         // Mixed again from the first block at least a lead ahead, with the mixer as
-        // it was there; the new effects start at that block.
+        // it was there; the new effects start (and the cut sounds end) at that block.
         mixer.restore(marks.front().state);
         end = marks.front().frame;
         marks.clear();
         span.replaces = true;
     }
-    // (Otherwise new effects start where the queue ends, which is less than a lead
-    // away: sooner still.)
+    // (Otherwise new effects start, and cut sounds end, where the queue ends, which
+    // is less than a lead away: sooner still.)
 
     span.start = end;
     const std::int64_t until = now + depth;
     mixed.clear();
     while (end < until) {
+        // The commands are taken before the mark, so that its state holds what
+        // starts at this block: mixing again from it must not lose them.
+        mixer.takeQueued();
         marks.push_back({end, mixer.state()});
         mixedVolume = mixer.volume();
         const std::size_t at = mixed.size();

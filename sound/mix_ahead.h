@@ -2,9 +2,9 @@
 // audio worklet): the mixer runs on the game's thread and its samples wait in the
 // output's queue, so that a busy frame or a long command leaves no gap. A deep queue
 // would delay every new effect by its whole depth; instead the mixer's state is kept
-// at each block of what was queued, and a new effect (or a new volume) is mixed in
-// again from a short lead ahead of what the output plays, replacing what was sent
-// from there on.
+// at each block of what was queued, and a new effect (or a cut, or a new volume) is
+// mixed in again from a short lead ahead of what the output plays, replacing what
+// was sent from there on.
 #pragma once
 
 #include "sound/mixer.h"
@@ -43,7 +43,8 @@ class MixAhead {
   private:
     struct Mark {
         std::int64_t frame;
-        Mixer::State state; // the mixer as it was before mixing from `frame` on
+        Mixer::State state; // the mixer as it was before mixing from `frame` on, with
+                            // what starts there
     };
 
     Mixer& mixer;

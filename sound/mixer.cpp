@@ -26,13 +26,22 @@ std::int32_t volumeGain(int percent) {
     return static_cast<std::int32_t>(32768LL * percent * percent / 10000);
 }
 
-bool Mixer::post(const SoundEvent& event) {
+bool Mixer::push(const Command& command) {
     const std::uint32_t head = queueHead.load(std::memory_order_relaxed);
     const std::uint32_t tail = queueTail.load(std::memory_order_acquire);
     if (head - tail >= queueCapacity) return false;
-    queue[head % queueCapacity] = event;
+    queue[head % queueCapacity] = command;
     queueHead.store(head + 1, std::memory_order_release);
     return true;
+}
+
+bool Mixer::post(const SoundEvent& event, std::uint32_t id) {
+    return push({event, id, false});
+}
+
+bool Mixer::cut(std::uint32_t id) {
+    if (id == 0) return true; // untagged voices are never cut: nothing to queue
+    return push({SoundEvent{}, id, true});
 }
 
 void Mixer::setVolume(int percent) {
@@ -70,7 +79,16 @@ void Mixer::fadeOut(const Voice& stolen) {
     tail->fadeLeft = stealFadeFrames;
 }
 
-void Mixer::startVoice(const SoundEvent& event) {
+void Mixer::cutVoices(std::uint32_t id) {
+    for (Voice& v : playing.voices) {
+        if (!v.samples || v.id != id) continue;
+        // Not heard yet (started by the same batch of commands): it never sounds.
+        if (v.position > 0) fadeOut(v);
+        v = Voice{};
+    }
+}
+
+void Mixer::startVoice(const SoundEvent& event, std::uint32_t id) {
     const std::vector<std::int16_t>* clip = bank ? bank->find(event) : nullptr;
     if (!clip || clip->empty()) return;
 
@@ -93,14 +111,26 @@ void Mixer::startVoice(const SoundEvent& event) {
     chosen->gainRight = event.side == 0 ? panFar : panNear;
     if (event.side != 0 && event.side != 1) chosen->gainLeft = chosen->gainRight = panNear;
     chosen->started = playing.startCounter++;
+    chosen->id = id;
+}
+
+void Mixer::takeQueued() {
+    const std::uint32_t head = queueHead.load(std::memory_order_acquire);
+    std::uint32_t tail = queueTail.load(std::memory_order_relaxed);
+    for (; tail != head; ++tail) {
+        const Command& c = queue[tail % queueCapacity];
+        if (c.cut) {
+            cutVoices(c.id);
+        } else {
+            startVoice(c.event, c.id);
+        }
+    }
+    queueTail.store(tail, std::memory_order_release);
 }
 
 void Mixer::mix(std::int16_t* out, int frames) {
     if (frames <= 0) return;
-    const std::uint32_t head = queueHead.load(std::memory_order_acquire);
-    std::uint32_t tail = queueTail.load(std::memory_order_relaxed);
-    for (; tail != head; ++tail) startVoice(queue[tail % queueCapacity]);
-    queueTail.store(tail, std::memory_order_release);
+    takeQueued();
 
     while (frames > 0) {
         const int n = std::min(frames, chunkFrames);
@@ -128,8 +158,8 @@ void Mixer::mixChunk(std::int16_t* out, int frames) {
         v.position += static_cast<std::uint32_t>(n);
         if (v.position >= v.length) v = Voice{};
     }
-    // Stolen voices go on where they were, their level falling in a straight line
-    // to silence.
+    // Stolen and cut voices go on where they were, their level falling in a
+    // straight line to silence.
     for (Voice& t : playing.fading) {
         if (!t.samples) continue;
         const int n = static_cast<int>(std::min<std::uint32_t>(

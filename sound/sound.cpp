@@ -13,15 +13,29 @@ bool outputRunning = false;
 } // namespace
 
 void (*soundListener)(const SoundEvent& event) = nullptr;
+void (*taggedSoundListener)(const SoundEvent& event, std::uint32_t id) = nullptr;
+void (*soundCutListener)(std::uint32_t id) = nullptr;
 
-void raiseSound(SoundEffect effect, int side, int level) {
+void raiseTaggedSound(SoundEffect effect, int side, int level, std::uint32_t id) {
     const SoundEvent event{effect, static_cast<std::int8_t>(side == 0 || side == 1 ? side : -1),
                            static_cast<std::uint8_t>(level < 0 ? 0 : (level > 255 ? 255 : level))};
     if (soundListener) soundListener(event);
+    if (taggedSoundListener && id != 0) taggedSoundListener(event, id);
     // Without an output nothing would take the events from the queue.
     if (!outputRunning) return;
     serviceAudioOutput(); // a device that went away is replaced before it is needed
-    soundMixer.post(event);
+    soundMixer.post(event, id);
+}
+
+void raiseSound(SoundEffect effect, int side, int level) {
+    raiseTaggedSound(effect, side, level, 0);
+}
+
+void cutSound(std::uint32_t id) {
+    if (id == 0) return;
+    if (soundCutListener) soundCutListener(id);
+    if (!outputRunning) return;
+    soundMixer.cut(id);
 }
 
 void setSoundVolume(int percent) {

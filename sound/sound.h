@@ -37,8 +37,20 @@ struct SoundEvent {
 // event to the mixer (and to the listener, when one is set); nothing is read back.
 void raiseSound(SoundEffect effect, int side, int level = 0);
 
+// Raises an effect with an id of the caller's (not 0) that cutSound() can end: for
+// sounds that later frames may take back. Otherwise as raiseSound().
+void raiseTaggedSound(SoundEffect effect, int side, int level, std::uint32_t id);
+// Cuts short every sound raised with `id`: it fades out within a few milliseconds
+// (at once if it has not sounded yet). An id that ended or never sounded is
+// harmless; 0 (untagged) cuts nothing.
+void cutSound(std::uint32_t id);
+
 // Called with every raised event when set (the headless layer records them).
 extern void (*soundListener)(const SoundEvent& event);
+// When set: called after soundListener with every event raised with an id, and
+// with the id of every cut.
+extern void (*taggedSoundListener)(const SoundEvent& event, std::uint32_t id);
+extern void (*soundCutListener)(std::uint32_t id);
 
 // Master volume, 0 (silent) to 100; RESTART and RESET leave it alone.
 constexpr int defaultSoundVolume = 70;

@@ -140,6 +140,29 @@ TEST(SoundEvents, AGameWithoutAnAudioDevicePlaysAndRecordsNothing) {
     EXPECT_EQ(headless_platform::messageBoxes.size(), 1u); // the kill, as without sound
 }
 
+TEST(SoundEvents, TaggedSoundsAndCutsAreRecordedAndACutSoundGoesQuiet) {
+    Arena arena;
+    headless_audio::reset();
+    const auto loudest = [](const std::vector<std::int16_t>& out) {
+        int p = 0;
+        for (std::int16_t s : out) p = std::max(p, std::abs(int{s}));
+        return p;
+    };
+    raiseTaggedSound(E::Death, 0, 0, 42);
+    cutSound(0); // untagged: nothing
+    headless_audio::pull(2000);
+    EXPECT_GT(loudest(headless_audio::pull(500)), 1000);
+    cutSound(42);
+    headless_audio::pull(Mixer::stealFadeFrames);
+    EXPECT_EQ(loudest(headless_audio::pull(2000)), 0);
+
+    raiseSound(E::Jump, 1);
+    EXPECT_EQ(describe(headless_audio::events), describe({ev(E::Death, 0), ev(E::Jump, 1)}));
+    EXPECT_EQ(headless_audio::tagged,
+              (std::vector<headless_audio::TaggedSound>{{ev(E::Death, 0), 42}}));
+    EXPECT_EQ(headless_audio::cuts, (std::vector<std::uint32_t>{42}));
+}
+
 // A mixer over the real effects, pulled as a device would pull it.
 class MixerTest : public ::testing::Test {
   protected:
@@ -293,6 +316,76 @@ TEST_F(MixerTest, AStolenVoiceFadesOutWhileTheNewEffectStartsAtOnce) {
     EXPECT_EQ(stealing.activeVoices(), Mixer::voiceCount);
 }
 
+TEST_F(MixerTest, ACutVoiceFadesOutWithinTheShortFadeAndNothingElseChanges) {
+    // The same voices in three mixers: one cuts the death (tagged 7), one leaves it,
+    // one never had it. A shot tagged 8 and an untagged jump play on beside it.
+    const auto fill = [](Mixer& m, bool death) {
+        if (death) m.post(ev(E::Death, 0), 7);
+        m.post(ev(E::Shot, 1), 8);
+        m.post(ev(E::Jump, 1));
+    };
+    Mixer cutting{&bank()}, untouched{&bank()}, withoutDeath{&bank()};
+    fill(cutting, true);
+    fill(untouched, true);
+    fill(withoutDeath, false);
+    const auto pullFrom = [](Mixer& m, int frames) {
+        std::vector<std::int16_t> out(static_cast<std::size_t>(frames) * 2);
+        m.mix(out.data(), frames);
+        return out;
+    };
+    for (Mixer* m : {&cutting, &untouched, &withoutDeath}) pullFrom(*m, 1500);
+
+    cutting.cut(7);
+    cutting.cut(0);     // untagged voices are never cut
+    cutting.cut(12345); // no voice has it
+    const auto out = pullFrom(cutting, 1024);
+    const auto all = pullFrom(untouched, 1024);
+    const auto rest = pullFrom(withoutDeath, 1024);
+    EXPECT_EQ(cutting.activeVoices(), 2);
+
+    int deathAtCut = 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const int frame = static_cast<int>(i / 2);
+        const int death = all[i] - rest[i];
+        const int change = out[i] - all[i];
+        if (frame < 4) deathAtCut = std::max(deathAtCut, std::abs(death));
+        if (frame < Mixer::stealFadeFrames) {
+            // Falling in a straight line from where it was: no step, no click.
+            ASSERT_LE(std::abs(change), std::abs(death) * (frame + 1) / Mixer::stealFadeFrames + 4)
+                << "sample " << i;
+        } else {
+            ASSERT_EQ(out[i], rest[i]) << "sample " << i; // the death gone, the rest as it was
+        }
+    }
+    EXPECT_GT(deathAtCut, 1000); // the cut came while the death was loud
+}
+
+TEST_F(MixerTest, CutsOfIdsNoVoiceHasAndCutsBeforeTheFirstSampleAreHarmless) {
+    Mixer quiet{&bank()}, reference{&bank()};
+    // Started and cut in the same batch: never heard at all.
+    quiet.post(ev(E::Death, 0), 5);
+    quiet.cut(5);
+    quiet.post(ev(E::Shot, 0), 6);
+    reference.post(ev(E::Shot, 0), 6);
+    std::vector<std::int16_t> a(2 * 4000), b(2 * 4000);
+    quiet.mix(a.data(), 4000);
+    reference.mix(b.data(), 4000);
+    EXPECT_TRUE(a == b);
+    EXPECT_EQ(quiet.activeVoices(), 0); // the shot ended
+
+    // The shot's id, now that it ended, and one never given, change nothing.
+    quiet.post(ev(E::Jump, 1), 9);
+    reference.post(ev(E::Jump, 1), 9);
+    quiet.mix(a.data(), 300);
+    reference.mix(b.data(), 300);
+    quiet.cut(6);
+    quiet.cut(777);
+    quiet.mix(a.data(), 4000);
+    reference.mix(b.data(), 4000);
+    EXPECT_TRUE(a == b);
+    EXPECT_GT(peak(a, 1), 1000);
+}
+
 // An output fed from the game's thread, played frame by frame: what the stream
 // holds is what it has been sent, later spans replacing earlier ones.
 struct FedOutput {
@@ -384,6 +477,85 @@ TEST_F(MixerTest, MixedAheadAVolumeChangeIsHeardALeadAheadAndADryQueueBeginsAgai
     EXPECT_FALSE(again.replaces);
     EXPECT_EQ(again.start, 20000 + 441);
     EXPECT_GE(again.start + again.frames, 20000 + 4410);
+}
+
+TEST_F(MixerTest, MixedAheadACutShortensWhatWasMixedFromTheLeadOn) {
+    constexpr int lead = 441, depth = 4410;
+    MixAhead ahead(mixer, lead, depth);
+    FedOutput output;
+    // Commands given before an update at `now`; several updates may come before
+    // the output's clock moves on.
+    struct Step {
+        std::int64_t now;
+        std::vector<std::pair<SoundEvent, std::uint32_t>> starts; // id 0: untagged
+        std::vector<std::uint32_t> cuts;
+    };
+    const Step steps[] = {
+        {0, {{ev(E::Death, 0), 1}}, {}},
+        {500, {}, {}},
+        {1000, {}, {}},
+        {1100, {}, {1}},                      // the death, mixed 200 ms ahead, ends
+        {1100, {{ev(E::Shot, 1), 2}}, {}},    // raised before the clock moved,
+        {1100, {}, {2}},                      // and cut before it did: never heard
+        {2600, {}, {}},                       // (quiet here, after the fade)
+        {3000, {{ev(E::Jump, 0), 0}}, {}},    // two effects raised
+        {3000, {{ev(E::HitHead, 1), 3}}, {}}, // before the clock moved
+        {3400, {}, {3, 3, 99}},               // cut twice, and an unknown id
+        {5000, {}, {}},
+        {9000, {}, {}},
+    };
+    struct Posted {
+        std::int64_t at;
+        bool cut;
+        SoundEvent event;
+        std::uint32_t id;
+    };
+    std::vector<Posted> posted;
+    std::int64_t deathCutAt = -1;
+    for (const Step& step : steps) {
+        for (const auto& [event, id] : step.starts) mixer.post(event, id);
+        for (std::uint32_t id : step.cuts) mixer.cut(id);
+        const MixAhead::Span span = output.feed(ahead, step.now);
+        if (step.starts.empty() && step.cuts.empty()) continue;
+        // Mixed (again) from the first block at least a lead ahead.
+        EXPECT_EQ(span.replaces, step.now != 0) << step.now;
+        EXPECT_GE(span.start, step.now + lead);
+        EXPECT_LT(span.start, step.now + lead + MixAhead::blockFrames);
+        for (const auto& [event, id] : step.starts)
+            posted.push_back({span.start, false, event, id});
+        for (std::uint32_t id : step.cuts) posted.push_back({span.start, true, {}, id});
+        if (!step.cuts.empty() && deathCutAt < 0) deathCutAt = span.start;
+    }
+    // In the output, the death sounded up to the lead point, and not after its fade.
+    const auto sample = [&](std::int64_t frame) {
+        return output.stream[static_cast<std::size_t>(frame - output.begins) * 2];
+    };
+    int before = 0;
+    for (std::int64_t f = deathCutAt - 64; f < deathCutAt; ++f)
+        before = std::max(before, std::abs(int{sample(f)}));
+    EXPECT_GT(before, 1000);
+    for (std::int64_t f = deathCutAt + Mixer::stealFadeFrames; f < 3000; ++f)
+        ASSERT_EQ(sample(f), 0) << f;
+
+    // And it holds what a mixer pulled in time gives, each command given at its block.
+    Mixer reference{&bank()};
+    std::vector<std::int16_t> expected;
+    std::size_t next = 0;
+    for (std::int64_t frame = output.begins; frame < output.end(); frame += MixAhead::blockFrames) {
+        for (; next < posted.size() && posted[next].at == frame; ++next) {
+            if (posted[next].cut) {
+                reference.cut(posted[next].id);
+            } else {
+                reference.post(posted[next].event, posted[next].id);
+            }
+        }
+        const std::size_t at = expected.size();
+        expected.resize(at + MixAhead::blockFrames * 2);
+        reference.mix(expected.data() + at, MixAhead::blockFrames);
+    }
+    EXPECT_EQ(next, posted.size());
+    ASSERT_EQ(expected.size(), output.stream.size());
+    EXPECT_TRUE(expected == output.stream);
 }
 
 // Zero crossings per second: a rough pitch.
