@@ -8,12 +8,25 @@
 // (the last two raise the per-address limits, for a benchmark on one machine)
 //
 // One thread; every socket is asynchronous. Stops cleanly on SIGINT and SIGTERM.
+// On Linux the UDP socket is read and written in batches (recvmmsg and sendmmsg on
+// its native handle): a wake-up takes every waiting datagram in a few system calls,
+// and what they cause is sent in one. Elsewhere it is one datagram a call through
+// Asio (define BRAWLEX_RELAY_PORTABLE_UDP to build that path on Linux too).
 #include "server/relay_rooms.h"
 
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/websocket.hpp>
+
+#if defined(__linux__) && !defined(BRAWLEX_RELAY_PORTABLE_UDP)
+#define BRAWLEX_RELAY_BATCHED_UDP 1
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#else
+#define BRAWLEX_RELAY_BATCHED_UDP 0
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -38,6 +51,7 @@ namespace {
 // Bytes queued for one WebSocket before further datagrams to it are dropped (a
 // browser that stops reading must not hold the server's memory).
 constexpr std::size_t maxQueuedBytes = 64 * 1024;
+constexpr std::size_t maxSpareBuffers = 8;
 // WebSocket connections not yet in a room: in all, per address, and how long one
 // may take to get there.
 constexpr std::size_t maxPendingConnections = 1024;
@@ -103,6 +117,8 @@ class WebSocketSession : public std::enable_shared_from_this<WebSocketSession> {
     beast::flat_buffer buffer_;
     http::request_parser<http::empty_body> parser_;
     std::deque<std::vector<std::uint8_t>> queue_;
+    // Buffers of messages already written, used again for the next ones.
+    std::vector<std::vector<std::uint8_t>> spare_;
     std::size_t queuedBytes_ = 0;
     bool writing_ = false;
     bool open_ = false;
@@ -135,6 +151,10 @@ class Server : public relay::Sink {
         // Room for a burst while the thread is busy elsewhere (the system may cap it).
         udp_.set_option(asio::socket_base::receive_buffer_size(4 << 20), ec);
         udp_.set_option(asio::socket_base::send_buffer_size(4 << 20), ec);
+        v4Socket_ = udp_.local_endpoint().address().is_v4();
+#if BRAWLEX_RELAY_BATCHED_UDP
+        prepareBatches();
+#endif
         tcp_.open(udp_.local_endpoint().address().is_v6() ? tcp::v6() : tcp::v4());
         tcp_.set_option(asio::socket_base::reuse_address(true));
         if (udp_.local_endpoint().address().is_v6()) tcp_.set_option(asio::ip::v6_only(false));
@@ -142,7 +162,9 @@ class Server : public relay::Sink {
         tcp_.listen();
     }
 
-    std::uint16_t port() const { return udp_.local_endpoint().port(); }
+    std::uint16_t port() const {
+        return udp_.local_endpoint().port();
+    }
 
     void start() {
         receiveUdp();
@@ -164,17 +186,27 @@ class Server : public relay::Sink {
             if (it != sessions_.end()) it->second->send(bytes);
             return;
         }
+        if (bytes.size() > relay::maxForwardSize) return;
+#if BRAWLEX_RELAY_BATCHED_UDP
+        // Queued for the next sendmmsg: at the end of the batch of datagrams being
+        // read, or at once when nothing is being read.
+        if (!queueUdp(to, bytes)) return;
+        if (!reading_ || outCount_ == batchSize) flushUdp();
+#else
         udp::endpoint target;
         asio::ip::address_v6::bytes_type raw;
         std::memcpy(raw.data(), to.ip.data(), 16);
         asio::ip::address_v6 v6(raw);
-        if (udp_.local_endpoint().address().is_v4())
+        if (v4Socket_) {
+            if (!v6.is_v4_mapped()) return;
             target = udp::endpoint(asio::ip::make_address_v4(asio::ip::v4_mapped, v6), to.port);
-        else
+        } else {
             target = udp::endpoint(v6, to.port);
+        }
         boost::system::error_code ec;
         // A full send buffer drops the datagram, as the network might.
         udp_.send_to(asio::buffer(bytes.data(), bytes.size()), target, 0, ec);
+#endif
     }
 
     // From the WebSocket sessions.
@@ -186,7 +218,9 @@ class Server : public relay::Sink {
         unpend(s);
         sessions_.erase(s.endpoint().connection);
     }
-    bool inRoom(const WebSocketSession& s) const { return rooms_.isMember(s.endpoint()); }
+    bool inRoom(const WebSocketSession& s) const {
+        return rooms_.isMember(s.endpoint());
+    }
     void unpend(WebSocketSession& s) {
         if (!s.pending) return;
         s.pending = false;
@@ -196,28 +230,184 @@ class Server : public relay::Sink {
     }
 
   private:
-    // Waits until the socket is readable, then takes every datagram waiting (a
+    // Waits until the socket is readable, then takes the datagrams waiting (a
     // wake-up per burst rather than per datagram).
     void receiveUdp() {
         udp_.async_wait(udp::socket::wait_read, [this](boost::system::error_code ec) {
             if (ec == asio::error::operation_aborted) return;
-            const std::uint64_t now = nowMs();
-            for (int i = 0; i < 256; ++i) {
-                boost::system::error_code e;
-                const std::size_t n = udp_.receive_from(asio::buffer(udpBuffer_), udpFrom_, 0, e);
-                if (e == asio::error::would_block || e == asio::error::try_again) break;
-                if (e) continue; // an ICMP error of an earlier send: nothing to read
-                relay::Endpoint from;
-                from.transport = udpTransport;
-                from.ip = ipBytes(udpFrom_.address());
-                from.port = udpFrom_.port();
-                // A datagram that filled the buffer may have been cut: longer than
-                // any we pass on, so dropped whole.
-                if (n < udpBuffer_.size()) rooms_.receive(from, {udpBuffer_.data(), n}, now);
-            }
-            receiveUdp();
+            drainUdp();
         });
     }
+
+    // At most `maxPerWakeUp` datagrams, so that a flood does not keep the WebSocket
+    // connections and the timer waiting; if there may be more, the reading goes on
+    // after them rather than waiting for the socket to become readable again.
+    static constexpr int maxPerWakeUp = 256;
+
+#if BRAWLEX_RELAY_BATCHED_UDP
+    static constexpr unsigned batchSize = 64;
+    // One datagram's room: a datagram that fills it may have been cut, and is longer
+    // than any passed on, so it is dropped whole.
+    static constexpr std::size_t slotSize = relay::maxForwardSize + 1;
+
+    void prepareBatches() {
+        inData_.resize(batchSize * slotSize);
+        outData_.resize(batchSize * relay::maxForwardSize);
+        for (unsigned i = 0; i < batchSize; ++i) {
+            inIov_[i] = {inData_.data() + i * slotSize, slotSize};
+            outIov_[i] = {outData_.data() + i * relay::maxForwardSize, 0};
+        }
+    }
+
+    void drainUdp() {
+        if (!udp_.is_open()) return;
+        const std::uint64_t now = nowMs();
+        const int fd = udp_.native_handle();
+        int taken = 0;
+        bool more = true;
+        reading_ = true;
+        while (more && taken < maxPerWakeUp) {
+            for (unsigned i = 0; i < batchSize; ++i) {
+                msghdr& h = inHeaders_[i].msg_hdr;
+                h = msghdr{};
+                h.msg_name = &inFrom_[i];
+                h.msg_namelen = sizeof inFrom_[i];
+                h.msg_iov = &inIov_[i];
+                h.msg_iovlen = 1;
+            }
+            const int n = ::recvmmsg(fd, inHeaders_.data(), batchSize, MSG_DONTWAIT, nullptr);
+            if (n <= 0) {
+                // Nothing waiting; or an interruption, or an error the socket held
+                // (an earlier send's) that reading has now cleared: read on.
+                more = n < 0 && errno != EAGAIN && errno != EWOULDBLOCK;
+                ++taken;
+                continue;
+            }
+            for (int k = 0; k < n; ++k) {
+                const msghdr& h = inHeaders_[k].msg_hdr;
+                const std::size_t length = inHeaders_[k].msg_len;
+                relay::Endpoint from;
+                if ((h.msg_flags & MSG_TRUNC) || length >= slotSize ||
+                    !endpointOf(inFrom_[k], h.msg_namelen, from))
+                    continue;
+                rooms_.receive(from, {inData_.data() + k * slotSize, length}, now);
+            }
+            flushUdp();
+            taken += n;
+            more = n == static_cast<int>(batchSize);
+        }
+        reading_ = false;
+        flushUdp();
+        if (more)
+            asio::post(io_, [this] {
+                if (udp_.is_open()) drainUdp();
+            });
+        else
+            receiveUdp();
+    }
+
+    static bool endpointOf(const sockaddr_storage& address, socklen_t length,
+                           relay::Endpoint& out) {
+        out.transport = udpTransport;
+        if (address.ss_family == AF_INET6 && length >= sizeof(sockaddr_in6)) {
+            sockaddr_in6 a;
+            std::memcpy(&a, &address, sizeof a);
+            std::memcpy(out.ip.data(), &a.sin6_addr, 16);
+            out.port = ntohs(a.sin6_port);
+            return true;
+        }
+        if (address.ss_family == AF_INET && length >= sizeof(sockaddr_in)) {
+            sockaddr_in a;
+            std::memcpy(&a, &address, sizeof a);
+            out.ip = {};
+            out.ip[10] = out.ip[11] = 0xff;
+            std::memcpy(out.ip.data() + 12, &a.sin_addr, 4);
+            out.port = ntohs(a.sin_port);
+            return true;
+        }
+        return false;
+    }
+
+    // False when `to` cannot be reached from this socket (an IPv6 address on an
+    // IPv4 socket).
+    bool queueUdp(const relay::Endpoint& to, std::span<const std::uint8_t> bytes) {
+        if (outCount_ == batchSize) flushUdp();
+        const unsigned i = outCount_;
+        sockaddr_storage& target = outTo_[i];
+        socklen_t length = 0;
+        if (v4Socket_) {
+            static constexpr std::uint8_t mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+            if (std::memcmp(to.ip.data(), mapped, sizeof mapped) != 0) return false;
+            sockaddr_in a{};
+            a.sin_family = AF_INET;
+            a.sin_port = htons(to.port);
+            std::memcpy(&a.sin_addr, to.ip.data() + 12, 4);
+            std::memcpy(&target, &a, sizeof a);
+            length = sizeof a;
+        } else {
+            sockaddr_in6 a{};
+            a.sin6_family = AF_INET6;
+            a.sin6_port = htons(to.port);
+            std::memcpy(&a.sin6_addr, to.ip.data(), 16);
+            std::memcpy(&target, &a, sizeof a);
+            length = sizeof a;
+        }
+        std::memcpy(outIov_[i].iov_base, bytes.data(), bytes.size());
+        outIov_[i].iov_len = bytes.size();
+        msghdr& h = outHeaders_[i].msg_hdr;
+        h = msghdr{};
+        h.msg_name = &target;
+        h.msg_namelen = length;
+        h.msg_iov = &outIov_[i];
+        h.msg_iovlen = 1;
+        ++outCount_;
+        return true;
+    }
+
+    // Sends what is queued. A full send buffer drops the rest, as the network
+    // might; a datagram the system refuses (an unreachable address) is skipped.
+    void flushUdp() {
+        const unsigned count = outCount_;
+        outCount_ = 0;
+        if (count == 0 || !udp_.is_open()) return;
+        const int fd = udp_.native_handle();
+        unsigned done = 0;
+        for (unsigned attempts = 0; done < count && attempts <= count; ++attempts) {
+            const int n = ::sendmmsg(fd, outHeaders_.data() + done, count - done, MSG_DONTWAIT);
+            if (n > 0) {
+                done += static_cast<unsigned>(n);
+            } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS) {
+                break;
+            } else if (errno != EINTR) {
+                ++done;
+            }
+        }
+    }
+#else
+    void drainUdp() {
+        const std::uint64_t now = nowMs();
+        int taken = 0;
+        for (; taken < maxPerWakeUp; ++taken) {
+            boost::system::error_code e;
+            const std::size_t n = udp_.receive_from(asio::buffer(udpBuffer_), udpFrom_, 0, e);
+            if (e == asio::error::would_block || e == asio::error::try_again) break;
+            if (e) continue; // an ICMP error of an earlier send: nothing to read
+            relay::Endpoint from;
+            from.transport = udpTransport;
+            from.ip = ipBytes(udpFrom_.address());
+            from.port = udpFrom_.port();
+            // A datagram that filled the buffer may have been cut: longer than any
+            // we pass on, so dropped whole.
+            if (n < udpBuffer_.size()) rooms_.receive(from, {udpBuffer_.data(), n}, now);
+        }
+        if (taken == maxPerWakeUp)
+            asio::post(io_, [this] {
+                if (udp_.is_open()) drainUdp();
+            });
+        else
+            receiveUdp();
+    }
+#endif
 
     void acceptTcp() {
         tcp_.async_accept([this](boost::system::error_code ec, tcp::socket socket) {
@@ -271,8 +461,18 @@ class Server : public relay::Sink {
     asio::steady_timer tick_;
     std::size_t maxRooms_;
     relay::Rooms rooms_;
+    bool v4Socket_ = false; // IPv4 only: the machine has no IPv6
+#if BRAWLEX_RELAY_BATCHED_UDP
+    std::vector<std::uint8_t> inData_, outData_;
+    std::array<mmsghdr, batchSize> inHeaders_{}, outHeaders_{};
+    std::array<iovec, batchSize> inIov_{}, outIov_{};
+    std::array<sockaddr_storage, batchSize> inFrom_{}, outTo_{};
+    unsigned outCount_ = 0;
+    bool reading_ = false;
+#else
     std::array<std::uint8_t, relay::maxForwardSize + 1> udpBuffer_{};
     udp::endpoint udpFrom_;
+#endif
     std::unordered_map<std::uint64_t, std::shared_ptr<WebSocketSession>> sessions_;
     std::unordered_map<std::array<std::uint8_t, 16>, std::size_t, IpHash> pendingPerIp_;
     std::size_t pending_ = 0;
@@ -332,7 +532,13 @@ void WebSocketSession::read() {
 
 void WebSocketSession::send(std::span<const std::uint8_t> bytes) {
     if (!open_ || finished_ || queuedBytes_ + bytes.size() > maxQueuedBytes) return;
-    queue_.emplace_back(bytes.begin(), bytes.end());
+    if (spare_.empty()) {
+        queue_.emplace_back(bytes.begin(), bytes.end());
+    } else {
+        queue_.push_back(std::move(spare_.back()));
+        spare_.pop_back();
+        queue_.back().assign(bytes.begin(), bytes.end());
+    }
     queuedBytes_ += bytes.size();
     if (!writing_) write();
 }
@@ -346,6 +552,8 @@ void WebSocketSession::write() {
     auto self = shared_from_this();
     ws_.async_write(asio::buffer(queue_.front()), [self](beast::error_code ec, std::size_t) {
         self->queuedBytes_ -= self->queue_.front().size();
+        if (self->spare_.size() < maxSpareBuffers)
+            self->spare_.push_back(std::move(self->queue_.front()));
         self->queue_.pop_front();
         if (ec) {
             self->finish();
