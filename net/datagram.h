@@ -34,7 +34,7 @@ struct NetAddress {
 std::string formatNetAddress(const NetAddress& address);
 
 // A non-blocking datagram endpoint. Every hook takes `context` first. A transport
-// that is open has all three hooks set; a default one is closed.
+// that is open has send, receive and close set; a default one is closed.
 struct DatagramSocket {
     void* context = nullptr;
     // Sends one datagram of at most maxDatagramSize bytes. False when it could not
@@ -48,6 +48,11 @@ struct DatagramSocket {
                     std::size_t& size) = nullptr;
     // Releases the endpoint; the struct must not be used afterwards.
     void (*close)(void* context) = nullptr;
+    // Optional: true once the transport itself knows that the other end is gone for
+    // good (a relay room the other player left, or that the relay closed). Asked
+    // after receive() has taken what waits, so a word the other end sent before
+    // going is read first. Null where the transport cannot tell (plain UDP).
+    bool (*peerGone)(void* context) = nullptr;
 
     bool open() const { return send != nullptr; }
 };

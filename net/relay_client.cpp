@@ -140,7 +140,9 @@ bool RelayLink::sendToPeer(std::span<const std::uint8_t> bytes) {
 
 void RelayLink::leave() {
     if (state_ != State::InRoom) return;
-    for (int i = 0; i < 3; ++i) sendControl(relay::Kind::Leave);
+    // A room the relay closed (it said the other player left) has nobody to leave.
+    if (!peerLeft_)
+        for (int i = 0; i < 3; ++i) sendControl(relay::Kind::Leave);
     state_ = State::Failed;
     error_ = "left the room";
 }
@@ -165,6 +167,12 @@ bool roomReceive(void* context, NetAddress& from, std::span<std::uint8_t> buffer
     return room->link->receiveOne(from, buffer, size);
 }
 
+// The relay said the other player left the room (or it closed the room): nothing
+// more will come through it.
+bool roomPeerGone(void* context) {
+    return static_cast<RoomSocket*>(context)->link->peerLeft();
+}
+
 void roomClose(void* context) {
     auto* room = static_cast<RoomSocket*>(context);
     room->link->leave();
@@ -179,6 +187,7 @@ DatagramSocket relayRoomSocket(std::unique_ptr<RelayLink> link, RelayClock clock
     out.send = roomSend;
     out.receive = roomReceive;
     out.close = roomClose;
+    out.peerGone = roomPeerGone;
     return out;
 }
 

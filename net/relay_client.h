@@ -80,7 +80,8 @@ using RelayClock = std::uint64_t (*)();
 // the room) and `code` the room's code; false with the reason in `error`.
 bool openRelayRoomUdp(const std::string& serverText, const relay::Code* joinCode, RelayClock clock,
                       DatagramSocket& out, relay::Code& code, std::string& error);
-// The room's socket over a link already in a room; closing it deletes the link.
+// The room's socket over a link already in a room; closing it deletes the link. Its
+// peerGone hook is the relay's word that the other player left the room.
 DatagramSocket relayRoomSocket(std::unique_ptr<RelayLink> link, RelayClock clock);
 
 } // namespace net

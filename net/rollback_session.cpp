@@ -17,6 +17,10 @@ std::uint32_t ms32(std::uint64_t ms) {
     return static_cast<std::uint32_t>(ms);
 }
 
+// The longest the first frame of an epoch waits for the other machine to start
+// (half of a 500 ms round trip): a bad sample of the round trip never freezes it.
+constexpr std::uint64_t maxStartHoldMs = 250;
+
 } // namespace
 
 RollbackSession::RollbackSession() = default;
@@ -33,6 +37,7 @@ void RollbackSession::reset() {
     sequence_ = lastPeerSequence_ = 0;
     heardPeerSequence_ = false;
     lastHeardMs_ = lastSentMs_ = lastHelloMs_ = 0;
+    probeSentMs_ = holdUntilMs_ = 0;
     endMessage_.clear();
     stats_ = {};
     epoch_ = 0;
@@ -164,6 +169,12 @@ void RollbackSession::poll(std::uint64_t nowMs) {
         handle(from, std::span<const std::uint8_t>(receiveBuffer_.data(), size), nowMs);
     }
     if (phase_ == Phase::Ended || phase_ == Phase::Idle) return;
+    // The transport's own word that he is gone (he left the relay's room) ends the
+    // match at once, as his Bye does; a Bye he sent first was read above.
+    if (socket_.peerGone != nullptr && socket_.peerGone(socket_.context)) {
+        end(inMatch() ? "The other player left the match." : "The relay closed the room.");
+        return;
+    }
 
     const std::uint64_t silence = nowMs > lastHeardMs_ ? nowMs - lastHeardMs_ : 0;
     if (phase_ == Phase::Joining) {
@@ -204,6 +215,7 @@ void RollbackSession::handle(const NetAddress& from, std::span<const std::uint8_
             phase_ = Phase::Starting;
             lastHeardMs_ = nowMs;
             sendPause(nowMs);
+            probeSentMs_ = nowMs; // his first ready answers this Welcome
         } else if (from == peer_ && nonce == nonce_ && phase_ == Phase::Starting) {
             lastHeardMs_ = nowMs;
         } else if (!(from == peer_) && inMatch()) {
@@ -234,6 +246,8 @@ void RollbackSession::handle(const NetAddress& from, std::span<const std::uint8_
         localReady_ = true;
         remoteResume_ = w.start;
         remoteReadySeen_ = true;
+        // Our ready goes out in this poll; the host's game comes in answer to it.
+        probeSentMs_ = nowMs;
         return;
     }
     if (!inMatch() || h.token != token_) return;
@@ -266,7 +280,7 @@ void RollbackSession::handle(const NetAddress& from, std::span<const std::uint8_
     }
     case PacketKind::Chunk: {
         ChunkBody b;
-        if (readChunk(packet, b)) handleChunk(b);
+        if (readChunk(packet, b)) handleChunk(b, nowMs);
         break;
     }
     case PacketKind::ChunkAck: {
@@ -274,7 +288,7 @@ void RollbackSession::handle(const NetAddress& from, std::span<const std::uint8_
         if (!readChunkAck(packet, b) || b.epoch != epoch_) break;
         peerGameAcked_ =
             std::max(peerGameAcked_, std::min<std::uint32_t>(b.received, localGame_.size()));
-        tryResume();
+        tryResume(nowMs, false); // he went on when he sent this
         break;
     }
     case PacketKind::Bye: {
@@ -339,7 +353,7 @@ void RollbackSession::handleInputs(const InputsBody& b, std::uint64_t nowMs) {
     if (b.checkFrame != noFrame) noteChecksum(b.checkFrame, b.checksum, false);
 }
 
-void RollbackSession::handleResume(const ResumeBody& b, std::uint64_t) {
+void RollbackSession::handleResume(const ResumeBody& b, std::uint64_t nowMs) {
     if (static_cast<std::uint16_t>(b.epoch + 1) == epoch_ && answerLastResume_) {
         // He is still in the pause we left: he missed our last word on it.
         PacketHeader h{PacketKind::Resume, token_, ++sequence_};
@@ -355,13 +369,14 @@ void RollbackSession::handleResume(const ResumeBody& b, std::uint64_t) {
     if (b.epoch != epoch_ || b.size > maxGameBytes) return;
     if (phase_ == Phase::Stopped && b.frame != stopFrame_) return;
     if (remoteReadySeen_ && remoteResume_.ok && !b.ok) return; // a late old one
+    if (phase_ == Phase::Starting && side_ == 0 && b.ok) noteHandshakeRoundTrip(nowMs);
     remoteResume_ = b;
     peerBusy_ = !b.ok;
     remoteReadySeen_ = b.ok;
-    tryResume();
+    tryResume(nowMs, false); // his word came last: he goes on as he sends it
 }
 
-void RollbackSession::handleChunk(const ChunkBody& b) {
+void RollbackSession::handleChunk(const ChunkBody& b, std::uint64_t nowMs) {
     if (static_cast<std::uint16_t>(b.epoch + 1) == epoch_ && lastChosenRemote_ &&
         b.total == lastResumeSize_) {
         // We went on with his game; he missed our last acknowledgement of it.
@@ -374,6 +389,7 @@ void RollbackSession::handleChunk(const ChunkBody& b) {
     if (!remoteReadySeen_ || !remoteResume_.changed || b.total != remoteResume_.size ||
         b.total > maxGameBytes)
         return;
+    if (phase_ == Phase::Starting) noteHandshakeRoundTrip(nowMs);
     if (remoteGame_.size() != b.total) {
         remoteGame_.assign(b.total, 0);
         remoteGameReceived_ = 0;
@@ -382,7 +398,17 @@ void RollbackSession::handleChunk(const ChunkBody& b) {
         std::copy(b.bytes.begin(), b.bytes.end(), remoteGame_.begin() + b.offset);
         remoteGameReceived_ = static_cast<std::uint32_t>(b.offset + b.bytes.size());
     }
-    tryResume();
+    tryResume(nowMs, true); // he goes on when our acknowledgement reaches him
+}
+
+void RollbackSession::noteHandshakeRoundTrip(std::uint64_t nowMs) {
+    // One sample before the match's own pings, enough to start both machines
+    // together; long by up to a frame slice (the answer waits for his next one).
+    if (probeSentMs_ == 0 || nowMs < probeSentMs_) return;
+    const std::uint64_t rtt = nowMs - probeSentMs_;
+    probeSentMs_ = 0;
+    if (stats_.roundTripMs == 0 && rtt < 60000)
+        stats_.roundTripMs = std::max<std::uint32_t>(static_cast<std::uint32_t>(rtt), 1);
 }
 
 void RollbackSession::noteChecksum(std::uint32_t f, std::uint64_t sum, bool local) {
@@ -496,11 +522,11 @@ void RollbackSession::ready(bool changed, std::uint64_t nowMs) {
         localGameSum_ = checksumBytes(localGame_);
         chunkCursor_ = 0;
     }
-    tryResume();
+    tryResume(nowMs, true); // he goes on when he hears we are ready
     if (phase_ == Phase::Stopped) sendPause(nowMs);
 }
 
-void RollbackSession::tryResume() {
+void RollbackSession::tryResume(std::uint64_t nowMs, bool firstToKnow) {
     if ((phase_ != Phase::Stopped && phase_ != Phase::Starting) || !localReady_ ||
         !remoteReadySeen_ || remoteResume_.frame != stopFrame_ || remoteResume_.epoch != epoch_)
         return;
@@ -548,10 +574,10 @@ void RollbackSession::tryResume() {
         send(packet_);
     }
     answerLastResume_ = true;
-    beginEpoch(current_);
+    beginEpoch(current_, nowMs, firstToKnow);
 }
 
-void RollbackSession::beginEpoch(const GameState& state) {
+void RollbackSession::beginEpoch(const GameState& state, std::uint64_t nowMs, bool firstToKnow) {
     ++epoch_;
     epochDelay_ = inputDelay_;
     stats_.inputDelay = epochDelay_;
@@ -570,6 +596,11 @@ void RollbackSession::beginEpoch(const GameState& state) {
     localGame_.clear();
     records_[frame_ % ring] = {};
     phase_ = Phase::Running;
+    // The first to know that the game goes on would start half a round trip before
+    // the other hears of it, and run that far ahead of his first inputs: its first
+    // frame waits that long instead, so that both start together.
+    holdUntilMs_ =
+        firstToKnow ? nowMs + std::min<std::uint64_t>(stats_.roundTripMs / 2, maxStartHoldMs) : 0;
     loadGame(states_[frame_ % ring]);
     if (consoleWanted_) requestConsole();
 }
@@ -698,6 +729,7 @@ bool RollbackSession::advance(PlayerInput local, std::uint64_t nowMs) {
         return false;
     }
     if (frame_ == stopTarget()) return false; // waiting there for his inputs
+    if (nowMs < holdUntilMs_) return false;   // the epoch's agreed start has not come
 
     // Too far ahead of his inputs, of his acknowledgements or of what the rings keep:
     // wait rather than guess.

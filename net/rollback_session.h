@@ -155,18 +155,21 @@ class RollbackSession {
     void handle(const NetAddress& from, std::span<const std::uint8_t> packet, std::uint64_t nowMs);
     void handleInputs(const InputsBody& body, std::uint64_t nowMs);
     void handleResume(const ResumeBody& body, std::uint64_t nowMs);
-    void handleChunk(const ChunkBody& body);
+    void handleChunk(const ChunkBody& body, std::uint64_t nowMs);
+    void noteHandshakeRoundTrip(std::uint64_t nowMs);
     void end(const std::string& message);
     void sendInputs(std::uint64_t nowMs);
     void sendPause(std::uint64_t nowMs);
-    void beginEpoch(const GameState& state);
+    // `firstToKnow`: the other machine learns that the game goes on from a packet we
+    // send now, half a round trip later.
+    void beginEpoch(const GameState& state, std::uint64_t nowMs, bool firstToKnow);
     void simulate(std::uint32_t f, bool newest);
     void rollBackTo(std::uint32_t f);
     void confirmFrames();
     void noteChecksum(std::uint32_t f, std::uint64_t sum, bool local);
     std::uint32_t stopTarget() const;
     void tryStop();
-    void tryResume();
+    void tryResume(std::uint64_t nowMs, bool firstToKnow);
     PlayerInput remoteInput(std::uint32_t f) const;
 
     Phase phase_ = Phase::Idle;
@@ -181,6 +184,8 @@ class RollbackSession {
     std::uint64_t lastHeardMs_ = 0;
     std::uint64_t lastSentMs_ = 0;
     std::uint64_t lastHelloMs_ = 0;
+    std::uint64_t probeSentMs_ = 0; // when the handshake packet being timed went out
+    std::uint64_t holdUntilMs_ = 0; // the epoch's first frame waits until then
     int inputDelay_ = defaultInputDelay;
     int epochDelay_ = defaultInputDelay;
     int window_ = defaultPredictionWindow;

@@ -300,6 +300,56 @@ TEST(NetSession, StrayForgedReplayedAndTruncatedPacketsChangeNothing) {
     EXPECT_EQ(got, expected);
 }
 
+// The one who learns first that the match starts (the joiner, holding the host's
+// game) would start half a round trip before the host and run that far ahead of his
+// first inputs, past the prediction window on a long line. Both start together
+// instead, and the first frames never wait for the other's inputs.
+TEST(NetSession, BothMachinesStartTogetherAndTheFirstFramesNeverWait) {
+    struct Setting {
+        const char* name;
+        SimLink link;
+    };
+    const Setting settings[] = {
+        {"120 ms, 10 ms jitter, 2 % loss", {60, 10, 2, 0}},
+        {"200 ms, 10 ms jitter", {100, 10, 0, 0}},
+    };
+    for (const Setting& setting : settings) {
+        SCOPED_TRACE(setting.name);
+        Arena arena({.width = 320, .height = 240, .heroWidth = 40, .heroHeight = 30});
+        const GameState start = saveGame();
+        SimNetwork network(setting.link, 5);
+        RollbackSession peers[2];
+        std::uint64_t now = 1'000'000, firstFrameAt[2] = {0, 0};
+        network.setTime(now);
+        peers[0].host(network.socket(0), start, 21, now / 1000);
+        peers[1].join(network.socket(1), SimNetwork::address(0), 22, now / 1000);
+        // Ten-millisecond slices, the joiner's offset by half a slice from the host's.
+        for (int tick = 0; tick < 20000 && (peers[0].frame() < 400 || peers[1].frame() < 400);
+             ++tick) {
+            now += 1000;
+            network.setTime(now);
+            for (int side = 0; side < 2; ++side) {
+                if ((now / 1000 + side * 5) % 10 != 0) continue;
+                RollbackSession& s = peers[side];
+                s.poll(now / 1000);
+                ASSERT_NE(s.phase(), RollbackSession::Phase::Ended) << s.endMessage();
+                const auto held = static_cast<std::uint8_t>((s.frame() / 13 % 2) ? InputLeft : 0);
+                if (s.advance(PlayerInput{held}, now / 1000) && firstFrameAt[side] == 0)
+                    firstFrameAt[side] = now;
+            }
+        }
+        ASSERT_GE(peers[0].frame(), 400u);
+        ASSERT_GE(peers[1].frame(), 400u);
+        // Within a couple of frames of each other (the round trip's sample is rough).
+        const std::uint64_t apart = firstFrameAt[0] > firstFrameAt[1]
+                                        ? firstFrameAt[0] - firstFrameAt[1]
+                                        : firstFrameAt[1] - firstFrameAt[0];
+        EXPECT_LE(apart, 20'000u);
+        EXPECT_EQ(peers[0].stats().stalledFrames, 0u);
+        EXPECT_EQ(peers[1].stats().stalledFrames, 0u);
+    }
+}
+
 TEST(NetSession, ChecksumsThatDisagreeEndTheMatchNamingTheFrame) {
     // Someone who holds the token reports another checksum for frame 100.
     SimNetwork network(SimLink{}, 3);

@@ -35,6 +35,7 @@ struct Network : relay::Sink {
     relay::Rooms rooms;
     std::map<std::uint16_t, Inner*> byPort;
     int dropNextToRelay = 0;
+    int sentToRelay = 0;
     std::mt19937 rng{3};
     NetAddress relayAddress{};
 
@@ -59,6 +60,7 @@ struct Network : relay::Sink {
         s.context = &inner;
         s.send = [](void* c, const NetAddress&, std::span<const std::uint8_t> bytes) {
             auto* in = static_cast<Inner*>(c);
+            ++in->net->sentToRelay;
             if (in->net->dropNextToRelay > 0) {
                 --in->net->dropNextToRelay;
                 return true;
@@ -194,6 +196,72 @@ TEST(RelayClient, ForgedAndStrayPacketsChangeNothing) {
     EXPECT_EQ(link.state(), net::RelayLink::State::InRoom);
     EXPECT_EQ(link.code(), code);
     EXPECT_FALSE(link.peerLeft());
+}
+
+// The relay's word that the other player left the room ends a session at once, as
+// his Bye would, rather than after ten seconds of silence; a Bye he sent before
+// leaving is read first and names why he went.
+TEST(RelayClient, APeerWhoLeftTheRoomEndsTheSessionAtOnce) {
+    struct Case {
+        const char* what;
+        bool playing;        // the match is on (else the host still waits)
+        bool joinerSaysWhy;  // the joiner's session leaves with QUIT before the room
+        const char* message; // the host's end message
+    };
+    const Case cases[] = {
+        {"the room closed under a match", true, false, "The other player left the match."},
+        {"QUIT, then the room", true, true, "The other player quit the game."},
+        {"the joiner left before the match", false, false, "The relay closed the room."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Arena arena({.width = 320, .height = 240, .heroWidth = 40, .heroHeight = 30});
+        Network net;
+        Inner hostInner{&net, udpEndpoint(7000)}, joinInner{&net, udpEndpoint(8000)};
+        auto hostLink =
+            std::make_unique<net::RelayLink>(net.socketFor(hostInner), net.relayAddress, true);
+        auto joinLink =
+            std::make_unique<net::RelayLink>(net.socketFor(joinInner), net.relayAddress, true);
+        hostLink->create(fakeNow);
+        settle({hostLink.get()});
+        joinLink->join(hostLink->code(), fakeNow);
+        settle({joinLink.get()});
+        ASSERT_EQ(joinLink->state(), net::RelayLink::State::InRoom);
+        DatagramSocket hostRoom = net::relayRoomSocket(std::move(hostLink), fakeClock);
+        DatagramSocket joinRoom = net::relayRoomSocket(std::move(joinLink), fakeClock);
+        NetAddress room;
+        room.kind = NetAddressKind::Relay;
+
+        net::RollbackSession host, joiner;
+        host.host(hostRoom, saveGame(), 31, fakeNow);
+        if (c.playing) {
+            joiner.join(joinRoom, room, 32, fakeNow);
+            for (int tick = 0; tick < 1000 && (host.frame() < 50 || joiner.frame() < 50); ++tick) {
+                fakeNow += 10;
+                for (auto* s : {&host, &joiner}) {
+                    s->poll(fakeNow);
+                    s->advance(PlayerInput{}, fakeNow);
+                }
+            }
+            ASSERT_GE(host.frame(), 50u);
+            ASSERT_EQ(host.phase(), net::RollbackSession::Phase::Running);
+        }
+        if (c.joinerSaysWhy) joiner.leave(net::ByeReason::Quit, fakeNow);
+        closeDatagramSocket(joinRoom); // leaves the room: the relay tells the host
+        fakeNow += 10;
+        host.poll(fakeNow);
+        EXPECT_EQ(host.phase(), net::RollbackSession::Phase::Ended);
+        EXPECT_EQ(host.endMessage(), c.message);
+        // A room the relay said it closed is not left again: closing the host's side
+        // then sends the relay nothing. (After a Bye the session stops reading
+        // before the relay's word, and the Leave goes out to no effect.)
+        const int before = net.sentToRelay;
+        closeDatagramSocket(hostRoom);
+        if (!c.joinerSaysWhy) {
+            EXPECT_EQ(net.sentToRelay, before);
+        }
+        EXPECT_EQ(net.rooms.roomCount(), 0u);
+    }
 }
 
 // HOST RELAY and JOIN as the game plays them: two sessions whose sockets are the
