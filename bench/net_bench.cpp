@@ -95,10 +95,12 @@ void BM_NetMatch(benchmark::State& state) {
                 if (s.phase() == net::RollbackSession::Phase::Stopped) s.ready(false, now / 1000);
                 if (random.next() % 12 == 0)
                     held[i] = static_cast<std::uint8_t>(random.next() & ~0x40u);
-                s.advance(PlayerInput{held[i]}, now / 1000);
-                if (s.phase() == net::RollbackSession::Phase::Running && started[i] == 0) {
+                const std::uint32_t frameBefore = s.frame();
+                // The minute is counted from each side's first frame: both start at
+                // the time they agreed on, the one who knew first waiting for it.
+                if (s.advance(PlayerInput{held[i]}, now / 1000) && started[i] == 0) {
                     started[i] = now;
-                    startFrame[i] = s.frame();
+                    startFrame[i] = frameBefore;
                 }
                 if (!done[i] && started[i] && s.frame() - startFrame[i] >= frames) {
                     done[i] = true;
