@@ -5,7 +5,12 @@
 #include "app/main_loop.h"
 #include "app/page_web.h"
 #include "app/startup.h"
+#include "command/console_text.h"
 #include "graphics/software_surfaces.h"
+#include "net/online_match.h"
+#include "net/websocket_web.h"
+
+#include <string>
 
 namespace {
 
@@ -23,9 +28,22 @@ WindowObject canvasWindow;
 // handled before each frame, as the Windows program's loop handles its messages.
 bool waitedSinceFrame = true;
 
-// The page's events are handled while the loop waits; only the quit is left to take.
+// A room link in the page's address (net/room_link.h) joins that room between frames,
+// once the game runs, as if JOIN had been typed; its answer goes to the console.
+void joinLinkedRoom() {
+    net::RoomLink link;
+    if (!takePageRoomLink(link)) return;
+    const std::string answer =
+        joinRelayMatch(link.relay + " " + std::string(relay::codeText(link.code)));
+    insertConsoleText("Room link: " + answer + "\r\n");
+}
+
+// The page's events are handled while the loop waits; only the quit and a room link
+// are left to take.
 MainLoopHooks::Event takeEvent() {
-    return page::quitRequested() ? MainLoopHooks::Event::quit : MainLoopHooks::Event::none;
+    if (page::quitRequested()) return MainLoopHooks::Event::quit;
+    joinLinkedRoom();
+    return MainLoopHooks::Event::none;
 }
 
 void waitUntilActive() {

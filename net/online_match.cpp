@@ -96,13 +96,18 @@ std::uint64_t relayClock() {
 }
 
 #ifdef __EMSCRIPTEN__
+// The relay as the host typed it, for the room's link.
+std::string webRelay;
+
 // The page reaches the relay over a WebSocket and cannot wait for its answer: the
-// handshake runs in the room socket's reads, and its outcome is printed when it comes.
+// handshake runs in the room socket's reads, and its outcome is printed when it comes,
+// with the link that opens the page into the room.
 void relayLinkChanged(const net::RelayLink& link) {
     if (link.state() == net::RelayLink::State::InRoom && !link.peerJoined()) {
         const std::string code(relay::codeText(link.code()));
-        insertConsoleText("Room " + code + ": the other player types JOIN <relay> " + code +
-                          " with this relay.\r\n");
+        const std::string address = showPageRoomLink(webRelay, link.code());
+        insertConsoleText("Room " + code + ": the other player types JOIN " + webRelay + " " +
+                          code + (address.empty() ? "" : "\r\nor opens " + address) + "\r\n");
     } else if (link.state() == net::RelayLink::State::Failed) {
         insertConsoleText("Relay: " + link.error() + ".\r\n");
     }
@@ -125,6 +130,7 @@ bool openRelayLinkWeb(const std::string& server, const relay::Code* code, std::s
     }
     DatagramSocket inner;
     if (!openWebSocketDatagram(inner, url, error)) return false;
+    webRelay = server;
     auto link = std::make_unique<net::RelayLink>(inner, relayServerAddress(), false);
     link->onStateChange = relayLinkChanged;
     if (code)
@@ -137,7 +143,8 @@ bool openRelayLinkWeb(const std::string& server, const relay::Code* code, std::s
 #endif
 
 std::string hostRelayMatch(const std::string& server) {
-    if (server.empty()) return "HOST RELAY <relay>[:port], for example HOST RELAY relay.example.net";
+    if (server.empty())
+        return "HOST RELAY <relay>[:port], for example HOST RELAY relay.example.net";
     leaveOnlineMatch(net::ByeReason::Disconnect);
     std::string error;
 #ifdef __EMSCRIPTEN__

@@ -57,6 +57,22 @@ EM_JS(int, relaySocketReceive, (int id, std::uint8_t* buffer, int capacity), {
     return message.length;
 });
 
+// The page's fragment waiting to be read as a room link (-1: none, or too long).
+EM_JS(int, pageTakeFragment, (char* buffer, int capacity), {
+    const fragment = BrawlexPage.roomLink.take();
+    return fragment ? BrawlexPage.roomLink.copy(HEAPU8, buffer, capacity, fragment) : -1;
+});
+
+EM_JS(int, pageHostName, (char* buffer, int capacity),
+      { return BrawlexPage.roomLink.copy(HEAPU8, buffer, capacity, BrawlexPage.roomLink.host()); });
+
+EM_JS(int, pageAddress, (char* buffer, int capacity), {
+    return BrawlexPage.roomLink.copy(HEAPU8, buffer, capacity, BrawlexPage.roomLink.pageAddress());
+});
+
+EM_JS(void, pageShowRoomLink, (const char* link, const char* code),
+      { BrawlexPage.roomLink.show(UTF8ToString(link), UTF8ToString(code)); });
+
 EM_JS(void, relaySocketClose, (int id), {
     const entry = Module.relaySockets && Module.relaySockets[id];
     if (!entry) return;
@@ -117,4 +133,22 @@ bool openWebSocketDatagram(DatagramSocket& out, const std::string& url, std::str
     out.receive = webSocketReceive;
     out.close = webSocketClose;
     return true;
+}
+
+bool takePageRoomLink(net::RoomLink& out) {
+    char fragment[net::maxRoomLinkLength + 1];
+    if (pageTakeFragment(fragment, sizeof fragment) < 0) return false;
+    char host[256];
+    if (pageHostName(host, sizeof host) < 0) host[0] = '\0';
+    return net::parseRoomLink(fragment, host, out);
+}
+
+std::string showPageRoomLink(const std::string& relay, const relay::Code& code) {
+    std::string address(2048, '\0');
+    const int length = pageAddress(address.data(), static_cast<int>(address.size()));
+    if (length < 0) return {};
+    address.resize(static_cast<std::size_t>(length));
+    const std::string link = net::roomLinkAddress(address, relay, code);
+    if (!link.empty()) pageShowRoomLink(link.c_str(), std::string(relay::codeText(code)).c_str());
+    return link;
 }

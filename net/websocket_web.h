@@ -4,8 +4,17 @@
 #pragma once
 
 #include "net/datagram.h"
+#include "net/room_link.h"
 
 #include <string>
 
 bool openWebSocketDatagram(DatagramSocket& out, const std::string& url, std::string& error);
 NetAddress relayServerAddress();
+
+// The room link the page was opened with, or was given since in its address
+// (net/room_link.h), once: false when none waits or the fragment is no room link.
+bool takePageRoomLink(net::RoomLink& out);
+// The link to this page that opens it into the room `code` on `relay` (as the host
+// typed it), shown on the page beside the line of keys; "" when the relay cannot be
+// written in a link.
+std::string showPageRoomLink(const std::string& relay, const relay::Code& code);

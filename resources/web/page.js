@@ -589,6 +589,94 @@
     take: (name, bytes) => takeDemo(new File([bytes], name)),
   };
 
+  // ---- Room links -------------------------------------------------------------------
+  // A page opened at an address ending in "#join=<code>@<relay>" (or given one later,
+  // pasted into the address bar of an open page) joins that room once the game runs,
+  // as if JOIN had been typed. The program reads the fragment strictly
+  // (net/room_link.h) and quietly ignores anything else; here it is only decoded and
+  // handed over. The host's page shows its room's link beside the line of keys, with a
+  // button that copies it.
+  let pendingRoomLink = null;
+  function noteRoomLink() {
+    let fragment = location.hash;
+    if (!fragment || fragment === "#") return;
+    try {
+      fragment = decodeURIComponent(fragment);
+    } catch (e) {
+      // Not valid percent-encoding: handed over as it is, which no room link matches.
+    }
+    pendingRoomLink = fragment;
+  }
+  noteRoomLink();
+  window.addEventListener("hashchange", noteRoomLink);
+
+  const roomLinkPlace = document.createElement("span");
+  roomLinkPlace.id = "room-link";
+  roomLinkPlace.hidden = true;
+  const roomLinkAnchor = document.createElement("a");
+  roomLinkAnchor.id = "room-link-address";
+  const roomLinkCopy = document.createElement("button");
+  roomLinkCopy.type = "button";
+  roomLinkCopy.id = "room-link-copy";
+  roomLinkCopy.textContent = "Copy link";
+  const roomLinkStatus = document.createElement("span");
+  roomLinkStatus.setAttribute("role", "status");
+  roomLinkPlace.append("Room ", roomLinkAnchor, " ", roomLinkCopy, " ", roomLinkStatus);
+  if (keysLine) keysLine.append(" ", roomLinkPlace);
+  roomLinkCopy.addEventListener("click", () => {
+    const link = roomLinkAnchor.href;
+    const copied = () => { roomLinkStatus.textContent = "Copied."; };
+    const shown = () => {
+      // No clipboard for the page (not a secure page, or refused): the link is
+      // selected so that the player can copy it himself.
+      const range = document.createRange();
+      range.selectNodeContents(roomLinkAnchor);
+      const selection = window.getSelection();
+      selection.removeAllRanges();
+      selection.addRange(range);
+      roomLinkStatus.textContent = "Copy the selected link.";
+    };
+    if (navigator.clipboard && navigator.clipboard.writeText) {
+      navigator.clipboard.writeText(link).then(copied, shown);
+    } else {
+      shown();
+    }
+    // The game keeps the keyboard.
+    roomLinkCopy.blur();
+  });
+
+  const roomLink = {
+    // The fragment the page was opened with or given since, once; null when none waits.
+    take() {
+      const fragment = pendingRoomLink;
+      pendingRoomLink = null;
+      return fragment;
+    },
+    host: () => location.hostname,
+    pageAddress: () => location.origin + location.pathname + location.search,
+    // The room the host's page opened: the code as a link to it.
+    show(link, code) {
+      roomLinkAnchor.href = link;
+      roomLinkAnchor.textContent = code;
+      roomLinkStatus.textContent = "";
+      roomLinkPlace.hidden = false;
+      fitCanvas(); // the line may now take more room
+    },
+    // Text into the program's memory as zero-terminated bytes; a character beyond
+    // ASCII becomes 0x7F, which nothing the program reads from here accepts. The
+    // length, or -1 when it does not fit in `capacity` bytes.
+    copy(heap, pointer, capacity, text) {
+      if (text.length + 1 > capacity) return -1;
+      for (let i = 0; i < text.length; ++i) {
+        const c = text.charCodeAt(i);
+        heap[pointer + i] = c > 0 && c < 0x80 ? c : 0x7f;
+      }
+      heap[pointer + text.length] = 0;
+      return text.length;
+    },
+  };
+  window.BrawlexPage.roomLink = roomLink;
+
   if (typeof WebAssembly !== "object" || typeof WebAssembly.instantiate !== "function") {
     showNotice(
       "Brawlex! needs WebAssembly, which this browser does not offer (or has turned off)." +
