@@ -1,48 +1,22 @@
 """Online play on the web page through the relay: two pages meet in a room (HOST RELAY
-in one, JOIN with its code in the other); the joiner's keys move the second fighter on
-the host's page, and DISCONNECT or a closed page ends the match on the other page with a message box.
-The relay (brawlex-server of a native tree; BRAWLEX_RELAY_SERVER names another) runs on
-a port of its own on 127.0.0.1 and is stopped by its pid."""
+in one, JOIN with its code in the other, or the room's link opened as a player opens
+it); the joiner's keys move the second fighter on the host's page, a console change
+made on one page shows on both and a kill shows its death box on both, and DISCONNECT
+or a closed page ends the match on the other page with a message box. A malformed
+room link is ignored. The relay (brawlex-server of a native tree, see
+online_support.py) runs on a port of its own on 127.0.0.1 and is stopped by its pid."""
 
-import glob
-import os
-import re
-import socket
-import subprocess
 import time
 import unittest
 
-from selenium.webdriver.common.keys import Keys
-
-from web_harness import _SOURCE_DIR, CONSOLE_KEY, P1_KEYS, Page, poll
-
-
-def relay_server():
-    named = os.environ.get("BRAWLEX_RELAY_SERVER")
-    if named:
-        return named
-    build = os.path.join(_SOURCE_DIR, "build")
-    found = sorted(glob.glob(os.path.join(build, "*", "brawlex-server")) +
-                   glob.glob(os.path.join(build, "*", "*", "brawlex-server")), key=os.path.getmtime)
-    if not found:
-        raise AssertionError("no brawlex-server: build a native tree first")
-    return found[-1]
-
-
-def free_port():
-    with socket.socket() as t, socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as u:
-        t.bind(("127.0.0.1", 0))
-        port = t.getsockname()[1]
-        u.bind(("127.0.0.1", port))
-        return port
+from online_support import Relay, console_output, enter, hit_points_red, host_room
+from web_harness import P1_KEYS, Page, poll
 
 
 class OnlineTest(unittest.TestCase):
     def setUp(self):
-        self.port = free_port()
-        self.relay = subprocess.Popen([relay_server(), "--port", str(self.port)],
-                                      stderr=subprocess.DEVNULL)
-        self.addCleanup(self.stop_relay)
+        self.relay = Relay()
+        self.addCleanup(self.relay.stop)
         self.pages = [Page(), Page()]
         for page in self.pages:
             self.addCleanup(page.stop)
@@ -50,44 +24,8 @@ class OnlineTest(unittest.TestCase):
             page.open()
             page.wait_settled()
 
-    def stop_relay(self):
-        self.relay.terminate()
-        try:
-            self.relay.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            self.relay.kill()
-            self.relay.wait()
-
-    def console(self, page):
-        return page.script("return BrawlexPage.console.state")
-
-    def enter(self, page, line):
-        page.hold(CONSOLE_KEY)
-        poll(lambda: self.console(page)["open"], 10, what="the console to open")
-        page.release(CONSOLE_KEY)
-        page.type_text(line)
-        poll(lambda: self.console(page)["input"] == line, 10, what=f"{line!r} typed")
-        page.press(Keys.ENTER)
-        poll(lambda: self.console(page)["input"] == "", 10, what=f"{line!r} entered")
-        page.press(Keys.ESCAPE)
-        poll(lambda: not self.console(page)["open"], 10, what="the console to close")
-
-    def room_code(self, page):
-        page.hold(CONSOLE_KEY)
-        poll(lambda: self.console(page)["open"], 10, what="the console to open")
-        page.release(CONSOLE_KEY)
-        output = self.console(page)["output"]
-        page.press(Keys.ESCAPE)
-        poll(lambda: not self.console(page)["open"], 10, what="the console to close")
-        found = re.search(r"Room ([2-9A-Z]{8})", output)
-        return found.group(1) if found else None
-
-    def meet(self):
+    def joiner_walks_on_the_hosts_page(self):
         host, joiner = self.pages
-        relay = f"127.0.0.1:{self.port}"
-        self.enter(host, f"host relay {relay}")
-        code = poll(lambda: self.room_code(host), 20, interval=1, what="the room code")
-        self.enter(joiner, f"join {relay} {code}")
         # The match starts as a new game on both: the fighters fall and stand again.
         time.sleep(1)
         host.wait_settled()
@@ -99,10 +37,32 @@ class OnlineTest(unittest.TestCase):
         finally:
             joiner.release(P1_KEYS["left"])
 
-    def test_the_joiners_keys_move_his_fighter_and_disconnect_ends_the_match(self):
+    def meet(self):
+        host, joiner = self.pages
+        code, _ = host_room(host, self.relay)
+        enter(joiner, f"join {self.relay.address} {code}")
+        self.joiner_walks_on_the_hosts_page()
+
+    def test_keys_console_change_and_kill_reach_both_pages_and_disconnect_ends_it(self):
         host, joiner = self.pages
         self.meet()
-        self.enter(joiner, "disconnect")
+        # Entered on the joiner's page, taking effect on both when his console closes.
+        enter(joiner, "set hp 2 1")
+        for page in self.pages:
+            poll(lambda: hit_points_red(page, 1), 20,
+                 what="the second fighter's one hit point, in red")
+        # The host's shot kills the joiner's fighter on both pages.
+        host.hold(P1_KEYS["attack"])
+        try:
+            boxes = [page.wait_for_message_box(timeout=40) for page in self.pages]
+        finally:
+            host.release(P1_KEYS["attack"])
+        self.assertIn("Player 2", boxes[0]["text"])
+        self.assertEqual(boxes[0], boxes[1])
+        for page in self.pages:
+            page.click_ok()
+
+        enter(joiner, "disconnect")
         box = host.wait_for_message_box(timeout=30)
         self.assertEqual(box["caption"], "Online match")
         self.assertIn("left the match", box["text"])
@@ -115,6 +75,31 @@ class OnlineTest(unittest.TestCase):
         box = host.wait_for_message_box(timeout=40)
         self.assertEqual(box["caption"], "Online match")
         host.click_ok()
+
+    def test_the_rooms_link_opens_the_page_into_the_room_and_a_malformed_one_is_ignored(self):
+        host, joiner = self.pages
+        code, link = host_room(host, self.relay)
+        self.assertEqual(link, f"{host.url}#join={code}@{self.relay.address}")
+        # The host's page shows it too, the code standing for the link.
+        shown = host.script("const a = document.getElementById('room-link-address');"
+                            "return [a.textContent, a.href, a.offsetParent !== null]")
+        self.assertEqual(shown, [code, link, True])
+
+        # Mangled links leave the page alone: the first opens the page anew (another
+        # path to it), the others are given to the open page.
+        for fragment in (f"#join={code}X@{self.relay.address}",
+                         f"#join={code}@{self.relay.address}%20{code}",
+                         f"#join={code}@{self.relay.address};quit"):
+            joiner.open(address=joiner.url + "index.html" + fragment)
+        frames = joiner.frames()
+        poll(lambda: joiner.frames() > frames + 50, 10, what="the game to go on")
+        self.assertIsNone(joiner.message_box())
+        self.assertNotIn("Room link", console_output(joiner))
+
+        # The real one, opened as a player opens it: the page joins the room.
+        joiner.open(address=link)
+        self.joiner_walks_on_the_hosts_page()
+        self.assertIn(f"Room link: Joined room {code}", console_output(joiner))
 
 
 if __name__ == "__main__":

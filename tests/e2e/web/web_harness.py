@@ -79,15 +79,16 @@ def poll(check, timeout, interval=0.1, what="a condition"):
 
 # Reads the canvas in the page and sums it up, so that only a few numbers cross over:
 # for a box [left, top, right, bottom], the lit (not black) pixels, the white ones,
-# the mean x of the lit ones and the top row holding at least three lit pixels.
+# the pure red ones (low hit points), the mean x of the lit ones and the top row holding
+# at least three lit pixels.
 _CANVAS_SUMMARY = """
 const [left, top, right, bottom] = arguments[0];
 const canvas = document.getElementById("canvas");
 const width = Math.max(0, Math.min(right, canvas.width) - left);
 const height = Math.max(0, Math.min(bottom, canvas.height) - top);
-if (!width || !height) return {lit: 0, white: 0, meanX: null, topRow: null};
+if (!width || !height) return {lit: 0, white: 0, red: 0, meanX: null, topRow: null};
 const data = canvas.getContext("2d").getImageData(left, top, width, height).data;
-let lit = 0, white = 0, sumX = 0, topRow = null;
+let lit = 0, white = 0, red = 0, sumX = 0, topRow = null;
 for (let y = 0; y < height; ++y) {
   let row = 0;
   for (let x = 0; x < width; ++x) {
@@ -95,10 +96,11 @@ for (let y = 0; y < height; ++y) {
     const r = data[i], g = data[i + 1], b = data[i + 2];
     if (r || g || b) { ++lit; ++row; sumX += left + x; }
     if (r === 255 && g === 255 && b === 255) ++white;
+    if (r === 255 && !g && !b) ++red;
   }
   if (row >= 3 && topRow === null) topRow = top + y;
 }
-return {lit: lit, white: white, meanX: lit ? sumX / lit : null, topRow: topRow};
+return {lit: lit, white: white, red: red, meanX: lit ? sumX / lit : null, topRow: topRow};
 """
 
 
@@ -248,9 +250,10 @@ class Page:
 
     # ---- the page ---------------------------------------------------------------------
 
-    def open(self, timeout=60):
-        """Loads the page and waits until the game runs and its first frame is drawn."""
-        self.driver.get(self.url)
+    def open(self, timeout=60, address=None):
+        """Loads the page (its own, or another address such as a room link) and waits
+        until the game runs and its first frame is drawn."""
+        self.driver.get(address or self.url)
         poll(lambda: (self.stats() or {}).get("firstFrameAt") is not None, timeout,
              what="the first frame on the canvas")
         self.size = self.script("return [BrawlexPage.canvasWidth(), BrawlexPage.canvasHeight()]")
