@@ -156,6 +156,33 @@ class RelayServerTest(unittest.TestCase):
         kind, _, left = parse(host.recv(2048))
         self.assertEqual((kind, left), (PEER_LEFT, code))
 
+    def test_a_burst_passes_whole_and_in_order_and_oversized_datagrams_do_not(self):
+        # More datagrams at once than the server reads in one wake-up: none of the
+        # tail may wait for a later datagram, none may be cut or passed twice.
+        host, joiner = self.udp(), self.udp()
+        joiner.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4 << 20)
+        code = self.udp_create(host)
+        kind, cookie, _ = self.ask(joiner, control(HELLO))
+        self.assertEqual(self.ask(joiner, control(JOIN, cookie, code))[0], JOINED)
+        self.assertEqual(parse(host.recv(2048))[0], PEER_JOINED)
+        sent = []
+        for i in range(500):
+            size = 1201 if i % 97 == 50 else (1200 if i % 50 == 0 else 6 + i % 300)
+            payload = b"BX" + struct.pack(">I", i) + bytes([i % 251]) * (size - 6)
+            host.sendto(payload, ("127.0.0.1", self.port))
+            if size <= 1200:
+                sent.append(payload)
+        got = []
+        while len(got) < len(sent):
+            try:
+                got.append(joiner.recv(4096))
+            except socket.timeout:
+                break
+        self.assertEqual(got, sent)
+        joiner.settimeout(0.3)
+        with self.assertRaises(socket.timeout):
+            joiner.recv(4096)
+
     def test_a_browser_hosts_an_ipv6_player_and_a_third_is_refused(self):
         a, b = WebSocket(self.port), WebSocket(self.port)
         self.addCleanup(a.close)
