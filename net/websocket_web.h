@@ -15,6 +15,6 @@ NetAddress relayServerAddress();
 // (net/room_link.h), once: false when none waits or the fragment is no room link.
 bool takePageRoomLink(net::RoomLink& out);
 // The link to this page that opens it into the room `code` on `relay` (as the host
-// typed it), shown on the page beside the line of keys; "" when the relay cannot be
+// typed it), shown on the page over the picture; "" when the relay cannot be
 // written in a link.
 std::string showPageRoomLink(const std::string& relay, const relay::Code& code);

@@ -594,8 +594,8 @@
   // pasted into the address bar of an open page) joins that room once the game runs,
   // as if JOIN had been typed. The program reads the fragment strictly
   // (net/room_link.h) and quietly ignores anything else; here it is only decoded and
-  // handed over. The host's page shows its room's link beside the line of keys, with a
-  // button that copies it.
+  // handed over. The host's page shows its room's link over the top right corner of the
+  // picture, with a button that copies it.
   let pendingRoomLink = null;
   function noteRoomLink() {
     let fragment = location.hash;
@@ -622,7 +622,7 @@
   const roomLinkStatus = document.createElement("span");
   roomLinkStatus.setAttribute("role", "status");
   roomLinkPlace.append("Room ", roomLinkAnchor, " ", roomLinkCopy, " ", roomLinkStatus);
-  if (keysLine) keysLine.append(" ", roomLinkPlace);
+  stage.append(roomLinkPlace);
   roomLinkCopy.addEventListener("click", () => {
     const link = roomLinkAnchor.href;
     const copied = () => { roomLinkStatus.textContent = "Copied."; };
@@ -660,7 +660,6 @@
       roomLinkAnchor.textContent = code;
       roomLinkStatus.textContent = "";
       roomLinkPlace.hidden = false;
-      fitCanvas(); // the line may now take more room
     },
     // Text into the program's memory as zero-terminated bytes; a character beyond
     // ASCII becomes 0x7F, which nothing the program reads from here accepts. The
