@@ -5,6 +5,7 @@
 #include "game/player.h"
 #include "graphics/renderer.h"
 #include "graphics/weapon_sprites.h"
+#include "net/online_match.h"
 #include "sound/sound.h"
 
 void startGame(WindowHandle window) {
@@ -24,6 +25,9 @@ void startGame(WindowHandle window) {
 }
 
 void shutdownGame() {
+    // However the program closes (QUIT, the window's close box, the system's quit),
+    // the other player of an online match hears it at once.
+    leaveOnlineMatch(net::ByeReason::Quit);
     stopSound();
     players[0].release();
     players[1].release();

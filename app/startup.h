@@ -8,6 +8,7 @@
 // "config.cfg", "autoexec.cfg" and the sound, in that order. The window stays hidden.
 void startGame(WindowHandle window);
 
-// Stops the sound, releases player 1 and player 2, the weapon sprites and the
-// Renderer, in that order.
+// Leaves an online match (telling the other player the game quit), stops the
+// sound, releases player 1 and player 2, the weapon sprites and the Renderer, in
+// that order.
 void shutdownGame();

@@ -8,6 +8,7 @@ a killed desktop program ends it after ten seconds. The desktop program is the o
 the desktop tree beside this one (BRAWLEX_DESKTOP_PROGRAM names another)."""
 
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -81,7 +82,9 @@ class OnlineAgainstDesktopTest(GameTestCase):
     def test_a_killed_desktop_program_ends_the_match_after_ten_seconds(self):
         self.start_match()
         time.sleep(1)
-        self.joiner.stop()
+        # Killed outright: a program asked to end (SIGTERM) quits and says so.
+        os.killpg(self.joiner.process.pid, signal.SIGKILL)
+        self.joiner.process.wait(10)
         box = self.game.message_box(caption="Online match", timeout=40)
         self.assertIn("ten seconds", box["text"])
         self.game.click(box, 1)

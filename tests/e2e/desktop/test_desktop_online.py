@@ -1,18 +1,21 @@
 """Two desktop programs in an online match over loopback, through the project's
 impairment proxy (tools/udp_impair.py: 20 ms each way, 5 ms of jitter, 2 % loss): the
 joiner's keys move his fighter on both machines, so his shots kill the host's fighter
-and the death box shows on both, with the next game after OK on both; the console
-opens in a match and DISCONNECT there, or a killed program, ends the match on the
-other side with a message box while its game goes on."""
+and the death box shows on both, with the next game after OK on both; a SET in the
+joiner's console shows on both machines once it closes; DISCONNECT there, the
+window's close box, or a killed program ends the match on the other side with a
+message box while its game goes on."""
 
 import os
+import signal
 import subprocess
 import sys
 import time
 import unittest
 
 from desktop_harness import DesktopGame, DesktopTestCase  # first: it finds the harness
-from scenario_support import P1_KEYS, wait_settled
+from brawlex_harness import poll
+from scenario_support import P1_KEYS, RED, colour_count, hp_box, wait_settled
 
 _SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(
     os.path.abspath(__file__)))))
@@ -23,6 +26,11 @@ HOST_PORT = 27961
 PROXY_PORT = 27962
 # Short games: one shot's worth of hit points.
 HOST_CONFIG = "ECHOOFF\nSET MAXHP 1 1\nSET MAXHP 2 1\n"
+
+
+def below_status_line(area):
+    left, top, right, bottom = area
+    return [left, top + 16, right, bottom]
 
 
 class OnlineMatchTest(DesktopTestCase):
@@ -45,8 +53,9 @@ class OnlineMatchTest(DesktopTestCase):
         host_area = self.game.main_window()["area"]
         self.joiner.start(autoexec=f"CONNECT 127.0.0.1:{PROXY_PORT}\n")
         join_area = self.joiner.main_window()["area"]
-        wait_settled(self.game, host_area)
-        wait_settled(self.joiner, join_area)
+        # Below the match's status line, whose round trip changes as packets come.
+        wait_settled(self.game, below_status_line(host_area))
+        wait_settled(self.joiner, below_status_line(join_area))
         return host_area, join_area
 
     def test_the_joiners_shots_kill_on_both_machines_and_disconnect_ends_it(self):
@@ -65,7 +74,18 @@ class OnlineMatchTest(DesktopTestCase):
         self.game.dismiss(host_box)
         self.joiner.dismiss(join_box)
 
-        # The joiner's console pauses both; DISCONNECT there ends the host's match.
+        # The joiner's console pauses both; what he sets there holds on both once it
+        # closes: his own fighter down to one hit point of eight, drawn in red.
+        host_area, join_area = self.game.main_window()["area"], self.joiner.main_window()["area"]
+        self.joiner.open_console()
+        self.joiner.type_text("set maxhp 2 8;set hp 2 1")
+        self.joiner.press("Return")
+        self.joiner.press("Escape", seconds=0.05)
+        for game, area in ((self.game, host_area), (self.joiner, join_area)):
+            poll(lambda: colour_count(game.screenshot(), hp_box(area, 1), RED) > 5, 20,
+                 what="player 2's hit points in red")
+
+        # DISCONNECT there ends the host's match.
         self.joiner.open_console()
         self.joiner.type_text("disconnect")
         self.joiner.press("Return")
@@ -74,10 +94,22 @@ class OnlineMatchTest(DesktopTestCase):
         self.game.dismiss(box)
         self.assertTrue(self.game.running())
 
+    def test_the_window_close_box_tells_the_other_player_at_once(self):
+        self.start_match()
+        self.joiner.close()  # the window manager's close message, as its close box sends
+        self.joiner.wait_exit()
+        # The program's quit says so: not the ten seconds of silence.
+        box = self.game.message_box(timeout=20)
+        self.assertEqual(box["text"], "The other player quit the game.")
+        self.game.dismiss(box)
+        self.assertTrue(self.game.running())
+
     def test_a_killed_peer_ends_the_match_after_ten_seconds(self):
         self.start_match()
         time.sleep(1)
-        self.joiner.stop()
+        # Killed outright: a program asked to end (SIGTERM) quits and says so.
+        os.killpg(self.joiner.process.pid, signal.SIGKILL)
+        self.joiner.process.wait(10)
         box = self.game.message_box(timeout=40)
         self.assertIn("ten seconds", box["text"])
         self.game.dismiss(box)
