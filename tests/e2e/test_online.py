@@ -4,7 +4,8 @@ program (joiner) over loopback, through the project's impairment proxy
 keys move his fighter on both machines, so his shots kill the Windows player's fighter
 and the death box shows on both; after OK on both the desktop player's console opens
 in the match and DISCONNECT there ends it on the Windows program with a message box;
-a killed desktop program ends it after ten seconds. The desktop program is the one of
+the Windows program's close box ends it on the desktop program at once; a killed
+desktop program ends it after ten seconds. The desktop program is the one of
 the desktop tree beside this one (BRAWLEX_DESKTOP_PROGRAM names another)."""
 
 import os
@@ -78,6 +79,15 @@ class OnlineAgainstDesktopTest(GameTestCase):
         self.assertEqual(box["text"], "The other player left the match.")
         self.game.click(box, 1)
         self.assertTrue(self.game.running())
+
+    def test_the_windows_close_box_tells_the_desktop_player_at_once(self):
+        self.start_match()
+        self.game.close()  # WM_CLOSE, as the close box sends
+        self.game.wait_exit()
+        box = self.joiner.message_box(timeout=20)
+        self.assertEqual(box["text"], "The other player quit the game.")
+        self.joiner.dismiss(box)
+        self.assertTrue(self.joiner.running())
 
     def test_a_killed_desktop_program_ends_the_match_after_ten_seconds(self):
         self.start_match()
