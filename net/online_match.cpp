@@ -13,6 +13,7 @@
 #include "net/relay_client.h"
 #include "net/rollback_session.h"
 #include "net/udp_socket.h"
+#include "sound/sound.h"
 #ifdef __EMSCRIPTEN__
 #include "net/websocket_web.h"
 
@@ -266,8 +267,11 @@ bool runOnlineFrame() {
     if (!isActive) local = PlayerInput{};
 
     session.advance(local, now);
+    // Sounds a rollback undid end first, so that their voices are free for the new
+    // ones; a sound raised again by a frame simulated again keeps its id and goes on.
+    for (std::uint32_t id : session.soundsToCut()) cutSound(id);
     for (const auto& s : session.soundsToStart())
-        raiseSound(s.event.effect, s.event.side, s.event.level);
+        raiseTaggedSound(s.event.effect, s.event.side, s.event.level, s.id);
 
     const char* status = nullptr;
     if (session.phase() == Phase::Stopped && !session.localReady()) {

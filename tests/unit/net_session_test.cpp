@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -73,6 +74,10 @@ struct Peer {
     bool readied = false;
     int deaths = 0;
     int consoles = 0;
+    // Sounds by id: heard at most once, and cut only once and only after they started.
+    std::unordered_map<std::uint32_t, bool> sounds; // id -> cut
+    int soundFaults = 0;
+    int soundsCut = 0;
 };
 
 struct MatchTotals {
@@ -81,6 +86,9 @@ struct MatchTotals {
     std::uint64_t rollbacks = 0;
     int deepest = 0;
     std::uint64_t stalled = 0;
+    int soundFaults = 0;
+    int soundsHeard = 0;
+    int soundsCut = 0;
 };
 
 // Plays until both machines have simulated `frames` frames; false when time ran out
@@ -153,6 +161,17 @@ bool playMatch(SimLink link, std::uint32_t frames, std::uint64_t seed, MatchTota
             if (s.phase() == RollbackSession::Phase::Running && random.below(1500) == 0)
                 s.requestConsole();
             s.advance(p.held, now / 1000);
+            for (const RollbackSession::Sound& sound : s.soundsToStart())
+                p.soundFaults += !p.sounds.emplace(sound.id, false).second;
+            for (std::uint32_t id : s.soundsToCut()) {
+                const auto known = p.sounds.find(id);
+                if (known == p.sounds.end() || known->second) {
+                    ++p.soundFaults;
+                } else {
+                    known->second = true;
+                    ++p.soundsCut;
+                }
+            }
             p.nextFrameUs = (p.nextFrameUs ? p.nextFrameUs : now) + 10'000 + s.pacingStretchUs();
             if (p.nextFrameUs < now) p.nextFrameUs = now;
         }
@@ -177,6 +196,9 @@ bool playMatch(SimLink link, std::uint32_t frames, std::uint64_t seed, MatchTota
         totals.rollbacks += p.session.stats().rollbacks;
         totals.deepest = std::max(totals.deepest, p.session.stats().deepestRollback);
         totals.stalled += p.session.stats().stalledFrames;
+        totals.soundFaults += p.soundFaults;
+        totals.soundsHeard += static_cast<int>(p.sounds.size());
+        totals.soundsCut += p.soundsCut;
     }
     return true;
 }
@@ -201,6 +223,9 @@ TEST(NetSession, TwoMachinesAgreeOnEveryConfirmedFrameOverABadNetwork) {
                     s.name, t.deaths, t.consoles, static_cast<unsigned long long>(t.rollbacks),
                     t.deepest, static_cast<unsigned long long>(t.stalled));
         EXPECT_LE(t.deepest, net::defaultPredictionWindow);
+        // A sound starts once; a rollback cuts only one it started, and only once.
+        EXPECT_EQ(t.soundFaults, 0);
+        EXPECT_GT(t.soundsHeard, 0);
         // The match had what it is meant to exercise.
         EXPECT_GE(t.deaths, 2);
         if (frames >= 20000) {
@@ -208,6 +233,7 @@ TEST(NetSession, TwoMachinesAgreeOnEveryConfirmedFrameOverABadNetwork) {
         }
         if (s.link.delayMs > 0) {
             EXPECT_GT(t.rollbacks, 0u);
+            EXPECT_GT(t.soundsCut, 0); // some predicted shots and jumps never happened
         }
     }
 }
@@ -348,6 +374,49 @@ TEST(NetSession, BothMachinesStartTogetherAndTheFirstFramesNeverWait) {
         EXPECT_EQ(peers[0].stats().stalledFrames, 0u);
         EXPECT_EQ(peers[1].stats().stalledFrames, 0u);
     }
+}
+
+// One shot by the host while the joiner's keys change every few frames: the host
+// rolls back over the shot's frame again and again and must neither start its sound
+// again nor cut it; the joiner hears it once, late, when the host's input arrives.
+TEST(NetSession, ASoundIsHeardOnceThroughRollbacksAndCutWhenItsCauseIsUndone) {
+    Arena arena({.width = 320, .height = 240, .heroWidth = 40, .heroHeight = 30});
+    const GameState start = saveGame();
+    SimNetwork network(SimLink{80, 0, 0, 0}, 3);
+    RollbackSession peers[2];
+    std::uint64_t now = 1'000'000;
+    network.setTime(now);
+    peers[0].host(network.socket(0), start, 31, now / 1000);
+    peers[1].join(network.socket(1), SimNetwork::address(0), 32, now / 1000);
+    int started[2] = {0, 0}, cut[2] = {0, 0};
+    std::unordered_map<std::uint32_t, bool> shots[2]; // the host's shots by id
+    for (int tick = 0; tick < 1000 && peers[1].frame() < 300; ++tick) {
+        now += 10'000;
+        network.setTime(now);
+        for (int side = 0; side < 2; ++side) {
+            RollbackSession& s = peers[side];
+            s.poll(now / 1000);
+            const std::uint32_t f = s.frame();
+            // The host fires once, at frame 100; the joiner walks left and right.
+            const auto held = side == 0
+                                  ? static_cast<std::uint8_t>(f >= 100 && f < 103 ? InputAttack : 0)
+                                  : static_cast<std::uint8_t>(f / 3 % 2 ? InputLeft : InputRight);
+            s.advance(PlayerInput{held}, now / 1000);
+            for (const RollbackSession::Sound& sound : s.soundsToStart()) {
+                if (sound.event.effect != SoundEffect::Shot || sound.event.side != 0) continue;
+                ++started[side];
+                shots[side][sound.id] = true;
+            }
+            for (std::uint32_t id : s.soundsToCut()) cut[side] += shots[side].count(id) != 0;
+        }
+    }
+    ASSERT_GE(peers[0].frame(), 300u);
+    EXPECT_GT(peers[0].stats().deepestRollback, 3); // the shot's frame was simulated again
+    EXPECT_EQ(started[0], 1);
+    EXPECT_EQ(cut[0], 0);
+    // The joiner predicts the trigger held on until the release arrives: a shot that
+    // prediction fired is cut when the rollback undoes it, and one shot remains.
+    EXPECT_EQ(started[1] - cut[1], 1);
 }
 
 TEST(NetSession, ChecksumsThatDisagreeEndTheMatchNamingTheFrame) {
