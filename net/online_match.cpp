@@ -40,7 +40,21 @@ std::uint64_t randomSeed() {
     return (std::uint64_t{device()} << 32) ^ device() ^ clock;
 }
 
+#ifdef __EMSCRIPTEN__
+// Whether the page shows the hosted room's link; it goes when the match begins.
+bool roomLinkShown = false;
+
+void hideRoomLink() {
+    if (!roomLinkShown) return;
+    roomLinkShown = false;
+    hidePageRoomLink();
+}
+#else
+void hideRoomLink() {}
+#endif
+
 void closeMatch() {
+    hideRoomLink();
     closeDatagramSocket(matchSocket);
 }
 
@@ -107,6 +121,7 @@ void relayLinkChanged(const net::RelayLink& link) {
     if (link.state() == net::RelayLink::State::InRoom && !link.peerJoined()) {
         const std::string code(relay::codeText(link.code()));
         const std::string address = showPageRoomLink(webRelay, link.code());
+        roomLinkShown = !address.empty();
         insertConsoleText("Room " + code + ": the other player types JOIN " + webRelay + " " +
                           code + (address.empty() ? "" : "\r\nor opens " + address) + "\r\n");
     } else if (link.state() == net::RelayLink::State::Failed) {
@@ -253,6 +268,7 @@ bool runOnlineFrame() {
         return false;
     }
     if (!session.inMatch()) return false; // hosting or joining: the local game goes on
+    hideRoomLink();
 
     // The console key asks for a pause; the console opens once both machines stopped.
     const std::uint8_t consoleKey = keyForCharacter('`');

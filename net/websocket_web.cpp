@@ -73,6 +73,8 @@ EM_JS(int, pageAddress, (char* buffer, int capacity), {
 EM_JS(void, pageShowRoomLink, (const char* link, const char* code),
       { BrawlexPage.roomLink.show(UTF8ToString(link), UTF8ToString(code)); });
 
+EM_JS(void, pageHideRoomLink, (), { BrawlexPage.roomLink.hide(); });
+
 EM_JS(void, relaySocketClose, (int id), {
     const entry = Module.relaySockets && Module.relaySockets[id];
     if (!entry) return;
@@ -151,4 +153,8 @@ std::string showPageRoomLink(const std::string& relay, const relay::Code& code) 
     const std::string link = net::roomLinkAddress(address, relay, code);
     if (!link.empty()) pageShowRoomLink(link.c_str(), std::string(relay::codeText(code)).c_str());
     return link;
+}
+
+void hidePageRoomLink() {
+    pageHideRoomLink();
 }

@@ -18,3 +18,5 @@ bool takePageRoomLink(net::RoomLink& out);
 // typed it), shown on the page over the picture; "" when the relay cannot be
 // written in a link.
 std::string showPageRoomLink(const std::string& relay, const relay::Code& code);
+// Takes the link off the page (the match began, or the room was left).
+void hidePageRoomLink();

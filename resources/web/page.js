@@ -661,6 +661,10 @@
       roomLinkStatus.textContent = "";
       roomLinkPlace.hidden = false;
     },
+    // Once the other player is in, or the room is left, the link has done its work.
+    hide() {
+      roomLinkPlace.hidden = true;
+    },
     // Text into the program's memory as zero-terminated bytes; a character beyond
     // ASCII becomes 0x7F, which nothing the program reads from here accepts. The
     // length, or -1 when it does not fit in `capacity` bytes.

@@ -100,6 +100,9 @@ class OnlineTest(unittest.TestCase):
         joiner.open(address=link)
         self.joiner_walks_on_the_hosts_page()
         self.assertIn(f"Room link: Joined room {code}", console_output(joiner))
+        # With the other player in, the link has done its work and leaves the picture.
+        poll(lambda: host.script("return document.getElementById('room-link').hidden"), 10,
+             what="the room's link to go")
 
 
 if __name__ == "__main__":
