@@ -101,6 +101,25 @@ void settle(std::initializer_list<net::RelayLink*> links, int rounds = 40) {
     }
 }
 
+// Two players who met in a room: its sockets as the sessions use them.
+struct MetRoom {
+    DatagramSocket host, joiner;
+};
+
+MetRoom meetInRoom(Network& net, Inner& hostInner, Inner& joinInner) {
+    auto hostLink =
+        std::make_unique<net::RelayLink>(net.socketFor(hostInner), net.relayAddress, true);
+    auto joinLink =
+        std::make_unique<net::RelayLink>(net.socketFor(joinInner), net.relayAddress, true);
+    hostLink->create(fakeNow);
+    settle({hostLink.get()});
+    joinLink->join(hostLink->code(), fakeNow);
+    settle({joinLink.get()});
+    EXPECT_EQ(joinLink->state(), net::RelayLink::State::InRoom);
+    return {net::relayRoomSocket(std::move(hostLink), fakeClock),
+            net::relayRoomSocket(std::move(joinLink), fakeClock)};
+}
+
 TEST(RelayClient, HostAndJoinerMeetThroughLossAndPassGameDatagrams) {
     Network net;
     Inner hostInner{&net, udpEndpoint(1000)}, joinInner{&net, udpEndpoint(2000)};
@@ -218,17 +237,7 @@ TEST(RelayClient, APeerWhoLeftTheRoomEndsTheSessionAtOnce) {
         Arena arena({.width = 320, .height = 240, .heroWidth = 40, .heroHeight = 30});
         Network net;
         Inner hostInner{&net, udpEndpoint(7000)}, joinInner{&net, udpEndpoint(8000)};
-        auto hostLink =
-            std::make_unique<net::RelayLink>(net.socketFor(hostInner), net.relayAddress, true);
-        auto joinLink =
-            std::make_unique<net::RelayLink>(net.socketFor(joinInner), net.relayAddress, true);
-        hostLink->create(fakeNow);
-        settle({hostLink.get()});
-        joinLink->join(hostLink->code(), fakeNow);
-        settle({joinLink.get()});
-        ASSERT_EQ(joinLink->state(), net::RelayLink::State::InRoom);
-        DatagramSocket hostRoom = net::relayRoomSocket(std::move(hostLink), fakeClock);
-        DatagramSocket joinRoom = net::relayRoomSocket(std::move(joinLink), fakeClock);
+        auto [hostRoom, joinRoom] = meetInRoom(net, hostInner, joinInner);
         NetAddress room;
         room.kind = NetAddressKind::Relay;
 
@@ -271,15 +280,7 @@ TEST(RelayClient, AMatchPlaysThroughTheRoom) {
     const GameState start = saveGame();
     Network net;
     Inner hostInner{&net, udpEndpoint(5000)}, joinInner{&net, udpEndpoint(6000)};
-    auto hostLink =
-        std::make_unique<net::RelayLink>(net.socketFor(hostInner), net.relayAddress, true);
-    auto joinLink =
-        std::make_unique<net::RelayLink>(net.socketFor(joinInner), net.relayAddress, true);
-    hostLink->create(fakeNow);
-    settle({hostLink.get()});
-    joinLink->join(hostLink->code(), fakeNow);
-    settle({joinLink.get()});
-    ASSERT_EQ(joinLink->state(), net::RelayLink::State::InRoom);
+    auto [hostRoom, joinRoom] = meetInRoom(net, hostInner, joinInner);
 
     net::RollbackSession host, joiner;
     std::vector<std::uint64_t> sums[2];
@@ -294,8 +295,6 @@ TEST(RelayClient, AMatchPlaysThroughTheRoom) {
     joiner.checksumContext_ = &sums[1];
     NetAddress room;
     room.kind = NetAddressKind::Relay;
-    DatagramSocket hostRoom = net::relayRoomSocket(std::move(hostLink), fakeClock);
-    DatagramSocket joinRoom = net::relayRoomSocket(std::move(joinLink), fakeClock);
     host.host(hostRoom, start, 11, fakeNow);
     joiner.join(joinRoom, room, 12, fakeNow);
     for (int tick = 0; tick < 5000 && (host.frame() < 600 || joiner.frame() < 600); ++tick) {
