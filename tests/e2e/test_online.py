@@ -2,8 +2,8 @@
 program (joiner) over loopback, through the project's impairment proxy
 (tools/udp_impair.py: 20 ms each way, 5 ms of jitter, 2 % loss): the desktop player's
 keys move his fighter on both machines, so his shots kill the Windows player's fighter
-and the death box shows on both; after OK on both the desktop player's console opens
-in the match and DISCONNECT there ends it on the Windows program with a message box;
+and the death box shows on both; after OK on both a SET in the desktop player's console
+shows on both machines once it closes, and DISCONNECT there ends it on the Windows program with a message box;
 the Windows program's close box ends it on the desktop program at once; a killed
 desktop program ends it after ten seconds. The desktop program is the one of
 the desktop tree beside this one (BRAWLEX_DESKTOP_PROGRAM names another)."""
@@ -15,8 +15,8 @@ import sys
 import time
 import unittest
 
-from brawlex_harness import _SOURCE_DIR, GameTestCase, probe_path
-from scenario_support import P1_KEYS, wait_settled
+from brawlex_harness import _SOURCE_DIR, GameTestCase, poll, probe_path
+from scenario_support import P1_KEYS, RED, colour_count, hp_box, wait_settled
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "desktop"))
 TREE_DIR = os.path.dirname(os.path.dirname(probe_path()))  # <build root>/windows
@@ -71,6 +71,22 @@ class OnlineAgainstDesktopTest(GameTestCase):
                          (host_box["caption"], host_box["text"]))
         self.game.click(host_box, 1)
         self.joiner.dismiss(join_box)
+
+        # The desktop player's console pauses both; what he sets there holds on both
+        # once it closes: his fighter down to one hit point of eight, drawn in red.
+        # The match plays the host's game: its play area's size, placed at the
+        # joiner's window, whose own size differs with its window manager.
+        host_area = self.game.main_window()["client"]
+        left, top = self.joiner.main_window()["area"][:2]
+        join_area = [left, top, left + host_area[2] - host_area[0],
+                     top + host_area[3] - host_area[1]]
+        self.joiner.open_console()
+        self.joiner.type_text("set maxhp 2 8;set hp 2 1")
+        self.joiner.press("Return")
+        self.joiner.press("Escape", seconds=0.05)
+        for game, area in ((self.game, host_area), (self.joiner, join_area)):
+            poll(lambda: colour_count(game.screenshot(), hp_box(area, 1), RED) > 5, 20,
+                 what="player 2's hit points in red")
 
         self.joiner.open_console()
         self.joiner.type_text("disconnect")
