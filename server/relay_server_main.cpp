@@ -22,7 +22,6 @@
 #if defined(__linux__) && !defined(BRAWLEX_RELAY_PORTABLE_UDP)
 #define BRAWLEX_RELAY_BATCHED_UDP 1
 #include <cerrno>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #else
 #define BRAWLEX_RELAY_BATCHED_UDP 0
@@ -84,6 +83,14 @@ std::array<std::uint8_t, 16> ipBytes(const asio::ip::address& address) {
         std::memcpy(ip.data(), v6.data(), 16);
     }
     return ip;
+}
+
+relay::Endpoint udpEndpoint(const udp::endpoint& sender) {
+    relay::Endpoint from;
+    from.transport = udpTransport;
+    from.ip = ipBytes(sender.address());
+    from.port = sender.port();
+    return from;
 }
 
 class Server;
@@ -194,15 +201,7 @@ class Server : public relay::Sink {
         if (!reading_ || outCount_ == batchSize) flushUdp();
 #else
         udp::endpoint target;
-        asio::ip::address_v6::bytes_type raw;
-        std::memcpy(raw.data(), to.ip.data(), 16);
-        asio::ip::address_v6 v6(raw);
-        if (v4Socket_) {
-            if (!v6.is_v4_mapped()) return;
-            target = udp::endpoint(asio::ip::make_address_v4(asio::ip::v4_mapped, v6), to.port);
-        } else {
-            target = udp::endpoint(v6, to.port);
-        }
+        if (!udpTarget(to, target)) return;
         boost::system::error_code ec;
         // A full send buffer drops the datagram, as the network might.
         udp_.send_to(asio::buffer(bytes.data(), bytes.size()), target, 0, ec);
@@ -230,6 +229,21 @@ class Server : public relay::Sink {
     }
 
   private:
+    // Where a datagram to `to` goes from this socket; false when it cannot reach it
+    // (an IPv6 address on an IPv4 socket).
+    bool udpTarget(const relay::Endpoint& to, udp::endpoint& target) const {
+        asio::ip::address_v6::bytes_type raw;
+        std::memcpy(raw.data(), to.ip.data(), 16);
+        const asio::ip::address_v6 v6(raw);
+        if (v4Socket_) {
+            if (!v6.is_v4_mapped()) return false;
+            target = udp::endpoint(asio::ip::make_address_v4(asio::ip::v4_mapped, v6), to.port);
+        } else {
+            target = udp::endpoint(v6, to.port);
+        }
+        return true;
+    }
+
     // Waits until the socket is readable, then takes the datagrams waiting (a
     // wake-up per burst rather than per datagram).
     void receiveUdp() {
@@ -286,11 +300,13 @@ class Server : public relay::Sink {
             for (int k = 0; k < n; ++k) {
                 const msghdr& h = inHeaders_[k].msg_hdr;
                 const std::size_t length = inHeaders_[k].msg_len;
-                relay::Endpoint from;
+                udp::endpoint sender;
                 if ((h.msg_flags & MSG_TRUNC) || length >= slotSize ||
-                    !endpointOf(inFrom_[k], h.msg_namelen, from))
+                    h.msg_namelen > sender.capacity())
                     continue;
-                rooms_.receive(from, {inData_.data() + k * slotSize, length}, now);
+                std::memcpy(sender.data(), &inFrom_[k], h.msg_namelen);
+                sender.resize(h.msg_namelen);
+                rooms_.receive(udpEndpoint(sender), {inData_.data() + k * slotSize, length}, now);
             }
             flushUdp();
             taken += n;
@@ -306,58 +322,20 @@ class Server : public relay::Sink {
             receiveUdp();
     }
 
-    static bool endpointOf(const sockaddr_storage& address, socklen_t length,
-                           relay::Endpoint& out) {
-        out.transport = udpTransport;
-        if (address.ss_family == AF_INET6 && length >= sizeof(sockaddr_in6)) {
-            sockaddr_in6 a;
-            std::memcpy(&a, &address, sizeof a);
-            std::memcpy(out.ip.data(), &a.sin6_addr, 16);
-            out.port = ntohs(a.sin6_port);
-            return true;
-        }
-        if (address.ss_family == AF_INET && length >= sizeof(sockaddr_in)) {
-            sockaddr_in a;
-            std::memcpy(&a, &address, sizeof a);
-            out.ip = {};
-            out.ip[10] = out.ip[11] = 0xff;
-            std::memcpy(out.ip.data() + 12, &a.sin_addr, 4);
-            out.port = ntohs(a.sin_port);
-            return true;
-        }
-        return false;
-    }
-
     // False when `to` cannot be reached from this socket (an IPv6 address on an
     // IPv4 socket).
     bool queueUdp(const relay::Endpoint& to, std::span<const std::uint8_t> bytes) {
         if (outCount_ == batchSize) flushUdp();
+        udp::endpoint target;
+        if (!udpTarget(to, target)) return false;
         const unsigned i = outCount_;
-        sockaddr_storage& target = outTo_[i];
-        socklen_t length = 0;
-        if (v4Socket_) {
-            static constexpr std::uint8_t mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
-            if (std::memcmp(to.ip.data(), mapped, sizeof mapped) != 0) return false;
-            sockaddr_in a{};
-            a.sin_family = AF_INET;
-            a.sin_port = htons(to.port);
-            std::memcpy(&a.sin_addr, to.ip.data() + 12, 4);
-            std::memcpy(&target, &a, sizeof a);
-            length = sizeof a;
-        } else {
-            sockaddr_in6 a{};
-            a.sin6_family = AF_INET6;
-            a.sin6_port = htons(to.port);
-            std::memcpy(&a.sin6_addr, to.ip.data(), 16);
-            std::memcpy(&target, &a, sizeof a);
-            length = sizeof a;
-        }
+        std::memcpy(&outTo_[i], target.data(), target.size());
         std::memcpy(outIov_[i].iov_base, bytes.data(), bytes.size());
         outIov_[i].iov_len = bytes.size();
         msghdr& h = outHeaders_[i].msg_hdr;
         h = msghdr{};
-        h.msg_name = &target;
-        h.msg_namelen = length;
+        h.msg_name = &outTo_[i];
+        h.msg_namelen = static_cast<socklen_t>(target.size());
         h.msg_iov = &outIov_[i];
         h.msg_iovlen = 1;
         ++outCount_;
@@ -392,13 +370,10 @@ class Server : public relay::Sink {
             const std::size_t n = udp_.receive_from(asio::buffer(udpBuffer_), udpFrom_, 0, e);
             if (e == asio::error::would_block || e == asio::error::try_again) break;
             if (e) continue; // an ICMP error of an earlier send: nothing to read
-            relay::Endpoint from;
-            from.transport = udpTransport;
-            from.ip = ipBytes(udpFrom_.address());
-            from.port = udpFrom_.port();
             // A datagram that filled the buffer may have been cut: longer than any
             // we pass on, so dropped whole.
-            if (n < udpBuffer_.size()) rooms_.receive(from, {udpBuffer_.data(), n}, now);
+            if (n < udpBuffer_.size())
+                rooms_.receive(udpEndpoint(udpFrom_), {udpBuffer_.data(), n}, now);
         }
         if (taken == maxPerWakeUp)
             asio::post(io_, [this] {
