@@ -120,3 +120,24 @@ def assert_walks(game, area, side, key, direction):
              what=f"player {side + 1} to walk while {key} is held")
     finally:
         game.release(key)
+
+
+def joiner_area(host_area, joiner_window_area):
+    """Where a joiner's window draws an online match: the match plays the host's game,
+    its play area's size placed at the window's top left corner (the window's own size
+    may differ)."""
+    left, top = joiner_window_area[:2]
+    return [left, top, left + host_area[2] - host_area[0], top + host_area[3] - host_area[1]]
+
+
+def assert_console_change_on_both(joiner, machines):
+    """The joiner's console pauses the match; what he sets there holds on both machines
+    once it closes: his fighter down to one hit point of eight, drawn in red on every
+    (game, area) of `machines`."""
+    joiner.open_console()
+    joiner.type_text("set maxhp 2 8;set hp 2 1")
+    joiner.press("Return")
+    joiner.press("Escape", seconds=0.05)
+    for game, area in machines:
+        poll(lambda: colour_count(game.screenshot(), hp_box(area, 1), RED) > 5, 20,
+             what="player 2's hit points in red")

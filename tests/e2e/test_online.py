@@ -15,8 +15,9 @@ import sys
 import time
 import unittest
 
-from brawlex_harness import _SOURCE_DIR, GameTestCase, poll, probe_path
-from scenario_support import P1_KEYS, RED, colour_count, hp_box, wait_settled
+from brawlex_harness import _SOURCE_DIR, GameTestCase, probe_path
+from scenario_support import (P1_KEYS, assert_console_change_on_both, joiner_area,
+                              wait_settled)
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "desktop"))
 TREE_DIR = os.path.dirname(os.path.dirname(probe_path()))  # <build root>/windows
@@ -72,21 +73,10 @@ class OnlineAgainstDesktopTest(GameTestCase):
         self.game.click(host_box, 1)
         self.joiner.dismiss(join_box)
 
-        # The desktop player's console pauses both; what he sets there holds on both
-        # once it closes: his fighter down to one hit point of eight, drawn in red.
-        # The match plays the host's game: its play area's size, placed at the
-        # joiner's window, whose own size differs with its window manager.
         host_area = self.game.main_window()["client"]
-        left, top = self.joiner.main_window()["area"][:2]
-        join_area = [left, top, left + host_area[2] - host_area[0],
-                     top + host_area[3] - host_area[1]]
-        self.joiner.open_console()
-        self.joiner.type_text("set maxhp 2 8;set hp 2 1")
-        self.joiner.press("Return")
-        self.joiner.press("Escape", seconds=0.05)
-        for game, area in ((self.game, host_area), (self.joiner, join_area)):
-            poll(lambda: colour_count(game.screenshot(), hp_box(area, 1), RED) > 5, 20,
-                 what="player 2's hit points in red")
+        join_area = joiner_area(host_area, self.joiner.main_window()["area"])
+        assert_console_change_on_both(self.joiner, ((self.game, host_area),
+                                                    (self.joiner, join_area)))
 
         self.joiner.open_console()
         self.joiner.type_text("disconnect")

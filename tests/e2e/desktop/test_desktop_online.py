@@ -14,8 +14,8 @@ import time
 import unittest
 
 from desktop_harness import DesktopGame, DesktopTestCase  # first: it finds the harness
-from brawlex_harness import poll
-from scenario_support import P1_KEYS, RED, colour_count, hp_box, wait_settled
+from scenario_support import (P1_KEYS, assert_console_change_on_both, joiner_area,
+                              wait_settled)
 
 _SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(
     os.path.abspath(__file__)))))
@@ -74,16 +74,10 @@ class OnlineMatchTest(DesktopTestCase):
         self.game.dismiss(host_box)
         self.joiner.dismiss(join_box)
 
-        # The joiner's console pauses both; what he sets there holds on both once it
-        # closes: his own fighter down to one hit point of eight, drawn in red.
-        host_area, join_area = self.game.main_window()["area"], self.joiner.main_window()["area"]
-        self.joiner.open_console()
-        self.joiner.type_text("set maxhp 2 8;set hp 2 1")
-        self.joiner.press("Return")
-        self.joiner.press("Escape", seconds=0.05)
-        for game, area in ((self.game, host_area), (self.joiner, join_area)):
-            poll(lambda: colour_count(game.screenshot(), hp_box(area, 1), RED) > 5, 20,
-                 what="player 2's hit points in red")
+        host_area = self.game.main_window()["area"]
+        join_area = joiner_area(host_area, self.joiner.main_window()["area"])
+        assert_console_change_on_both(self.joiner, ((self.game, host_area),
+                                                    (self.joiner, join_area)))
 
         # DISCONNECT there ends the host's match.
         self.joiner.open_console()
